@@ -1,0 +1,132 @@
+#pragma once
+// The options file "Options.kvt": the stored part of the options record, encrypted,
+// behind two plain headers (little-endian, texts UTF-16LE in 256-character fields):
+//
+//   offset    0  u32   total file size: 1028 + 532 + payload length
+//   offset    4  text  format version "1.0"
+//   offset  516  text  file name "Options.kvt"
+//   offset 1028  u32   size of the second header: 532
+//   offset 1032  u32   payload length (a multiple of 16, at most kOptionsStoredSize)
+//   offset 1036  u32   0, then 8 bytes 0
+//   offset 1048  text  "Optionsdata"
+//   offset 1560        payload: AES-256-CBC of the record's first payload-length bytes
+//
+// A read never leaves the record half-filled: the file is checked and decrypted aside,
+// and the record is touched only when everything worked. A write replaces the file as
+// a whole through a temporary file, and a failed write keeps the record marked changed
+// so that the next occasion tries again.
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/message_boxes.h"
+#include "options/options_cipher.h"
+#include "options/options_record.h"
+
+namespace kvt {
+
+inline constexpr std::string_view kOptionsFileName = "Options.kvt";
+inline constexpr std::size_t kOptionsFirstHeaderSize = 1028;
+inline constexpr std::size_t kOptionsSecondHeaderSize = 532;
+inline constexpr std::size_t kOptionsPayloadOffset = kOptionsFirstHeaderSize + kOptionsSecondHeaderSize; // 1560
+inline constexpr std::uint32_t kOptionsKeyIterations = 1000;
+inline constexpr std::string_view kOptionsMessageCaption = "Program Error_QXZR";
+
+enum class OptionsStatus {
+    Ok, // read or written
+    Unchanged, // write: the record was not marked changed, nothing to do
+    Busy, // read: a write is in progress; ask again in 500 ms
+    OpenFailed, // "LesenBIN_OPT"
+    ReadFailed, // "Readfile1": short, truncated or inconsistent file
+    ReadKeyFailed, // "Decrypt1"
+    DecryptFailed, // "Decrypt2"
+    ReadOutOfMemory, // no message box; reported on the error stream
+    WriteKeyFailed, // "Encrypt1"
+    LengthFailed, // "Encrypt2"
+    WriteOutOfMemory, // "Encrypt3"
+    EncryptFailed, // "Encrypt4"
+    WriteFailed, // "SchreibenBIN_OPT": creating, writing or replacing the file failed
+};
+
+struct OptionsResult {
+    OptionsStatus status = OptionsStatus::Ok;
+    // write: true when the record was marked changed and a write was started, whether
+    // or not it succeeded. The caller sets the central state's optionsWritten then.
+    bool writeStarted = false;
+
+    bool ok() const { return status == OptionsStatus::Ok || status == OptionsStatus::Unchanged; }
+};
+
+// The text of the message box for a status, empty when none is shown.
+std::string_view optionsMessageText(OptionsStatus status);
+// The whole message box (caption "Program Error_QXZR", information icon), if any.
+std::optional<MessageBoxRequest> optionsMessageBox(const OptionsResult& result);
+
+// Called with a file this store has just created or replaced. On Windows the options
+// live in a folder shared by all users, and the platform layer hooks in there to grant
+// the other users write access; on Linux the folder is the user's own and nothing is
+// needed.
+using OptionsFileHook = std::function<void(const std::filesystem::path&)>;
+
+// The password (UTF-16LE bytes) and salt of the key; fixed for every options file.
+std::array<std::uint8_t, 32> optionsKeyPassword();
+std::array<std::uint8_t, 16> optionsKeySalt();
+
+inline std::filesystem::path optionsFilePath(const std::filesystem::path& dataDirectory)
+{
+    return dataDirectory / kOptionsFileName;
+}
+
+class OptionsFile {
+public:
+    explicit OptionsFile(OptionsCipher& cipher);
+
+    // Fills the record from the file. On success the first 16 bytes become 00 01 .. 0F
+    // and the four dialogChanged bytes are cleared; a payload shorter than the record
+    // fills it up to its length and leaves the rest. On any failure the record stays
+    // exactly as it was.
+    OptionsResult read(const std::filesystem::path& path, OptionsRecord& record);
+
+    // Writes the record when settings.changed is 1; the file holds it with `changed`
+    // cleared. `changed` stays 1 when the write fails, and the old file stays intact.
+    OptionsResult write(const std::filesystem::path& path, OptionsRecord& record);
+
+    // True while write() runs; read() refuses with Busy meanwhile.
+    bool writing() const { return m_writing.load(); }
+
+    void setReplacedHook(OptionsFileHook hook) { m_replacedHook = std::move(hook); }
+
+private:
+    OptionsStatus writeChanged(const std::filesystem::path& path, const OptionsRecord& record);
+
+    OptionsCipher& m_cipher;
+    std::atomic<bool> m_writing {false};
+    OptionsFileHook m_replacedHook;
+};
+
+enum class BackupOrSeedOutcome {
+    BackedUp, // Options.kvt of the data folder copied to Options<stamp>.sav
+    Seeded, // Options.kvt of the program folder copied into the data folder
+    NothingToDo, // neither folder holds an options file
+    Failed, // the copy could not be made; nothing was changed
+};
+
+struct BackupOrSeedResult {
+    BackupOrSeedOutcome outcome = BackupOrSeedOutcome::NothingToDo;
+    std::filesystem::path createdFile;
+};
+
+// Run once after an installation or update: keeps a dated copy of the user's options,
+// or gives a fresh data folder the options shipped with the program. `stamp` is the
+// German date-time stamp with points, colon and blanks removed, e.g. "07032025_1405".
+BackupOrSeedResult backupOrSeedOptionsFile(const std::filesystem::path& dataDirectory,
+    const std::filesystem::path& programDirectory, std::string_view stamp, const OptionsFileHook& createdHook = {});
+
+} // namespace kvt
