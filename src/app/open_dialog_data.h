@@ -24,6 +24,13 @@ inline constexpr int kPageSlotCount = kLastPage - kFirstPage + 1; // 21
 inline constexpr int kTooltipSlotsPerPage = 50;
 inline constexpr int kStatePathLength = 256; // UTF-16 units, terminating zero included
 
+// mainWindow points to this port: the calculations library and the windows send the
+// controller their requests through it (message numbers of AppMessage), synchronously.
+struct MainWindowPort {
+    void* context;
+    std::intptr_t (*send)(void* context, std::uint32_t message, std::intptr_t lParam);
+};
+
 // What the tool management window and the cutting data window hand each other.
 struct ToolHandOver {
     float diameter; // mm
@@ -60,7 +67,7 @@ struct WindowSlots {
 
 struct OpenDialogData {
     std::int32_t handOverSenderPage;
-    WindowHandle mainWindow;
+    WindowHandle mainWindow; // a MainWindowPort
     ModuleHandle instance;
     ModuleHandle languageModule;
     std::uint8_t languageLoaded;

@@ -1,0 +1,100 @@
+#pragma once
+// The hidden controller: owns the state blocks, the language module, the start-up
+// settings and the options file, opens and closes the function windows and ends or
+// restarts the program. Windows talk to it only through AppMessage requests, which it
+// handles synchronously.
+
+#include "app/app_message.h"
+#include "app/background_thread.h"
+#include "app/language_module.h"
+#include "app/pages.h"
+#include "app/platform.h"
+#include "app/state_block_set.h"
+#include "common/message_boxes.h"
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace kvt {
+
+inline constexpr int kOptionsWriteDelayTicks = 45; // seconds after start
+
+struct ControllerServices {
+    WindowHost& windows;
+    SystemServices& system;
+    SettingsStore& settings;
+    MessageBoxes& boxes;
+    OptionsStorage& optionsStorage;
+};
+
+class AppController {
+public:
+    explicit AppController(ControllerServices services, StateBlockSet::Allocator allocator = {});
+    ~AppController();
+    AppController(const AppController&) = delete;
+    AppController& operator=(const AppController&) = delete;
+
+    // The start-up sequence up to the start page. False when start-up stopped: a
+    // block could not be allocated or another instance is running.
+    bool startUp();
+
+    std::intptr_t send(AppMessage message, std::intptr_t lParam = 0);
+    std::intptr_t send(AppMessage message, OpenRequest& request)
+    {
+        return send(message, reinterpret_cast<std::intptr_t>(&request));
+    }
+
+    // A function window was moved: the next window opens at the same place.
+    void windowMoved(int left, int top, int right, int bottom);
+    // Makes a machine the current one (the windows' "*Maschine wählen..." menu).
+    void chooseMachine(int machine);
+
+    OpenDialogData* state() const { return m_blocks.state(); }
+    OptionsRecord* options() const { return m_blocks.options(); }
+    const LanguageModule& language() const { return m_language; }
+    const TextLookup& texts() const { return m_language; }
+    MainWindowPort* mainWindowPort() { return &m_port; }
+    std::filesystem::path dataDirectory() const;
+    std::filesystem::path programDirectory() const;
+    bool optionsReadFailed() const { return m_optionsReadFailed; }
+
+    // Called from the background thread's tick (public for tests).
+    void backgroundTick(int tickNumber);
+
+private:
+    bool allocate(StateBlock block);
+    void loadLanguage(bool reportFailure);
+    void readStartupSettings();
+    void saveStartupSettings();
+    void readOptionsFile();
+    void writeOptionsFile();
+    bool checkSingleInstance();
+    void openFunctionWindow(const PageInfo& info, OpenRequest* request);
+    void openCalculations(OpenRequest* request);
+    void runCalculationsLibrary();
+    void closeWindow(WindowHandle window);
+    void fillSharedHeader();
+    void quitRequest(WindowHandle sender);
+    void openOptions(WindowHandle sender);
+    void restart();
+    void openManual();
+    bool downloadManual();
+    void releaseState();
+    void exitProgram();
+    MessageAnswer showMessage(MessageBoxRequest request);
+    std::string text(int id, std::string_view builtin) const { return m_language.text(id, builtin); }
+
+    static std::intptr_t portSend(void* context, std::uint32_t message, std::intptr_t lParam);
+
+    ControllerServices m_services;
+    StateBlockSet m_blocks;
+    LanguageModule m_language;
+    BackgroundThread m_background;
+    MainWindowPort m_port {};
+    bool m_optionsReadFailed = false;
+    bool m_quitting = false;
+};
+
+} // namespace kvt

@@ -1,0 +1,263 @@
+#include "app/function_window.h"
+
+#include "app/app_controller.h"
+#include "app/field_context_menu.h"
+#include "app/pages.h"
+#include "app/window_menu.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kvt {
+
+FunctionWindow::FunctionWindow(AppController& controller, int page)
+    : m_controller(controller)
+    , m_page(page)
+{
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setWindowFlags((windowFlags() | Qt::WindowMinimizeButtonHint) & ~Qt::WindowMaximizeButtonHint
+        & ~Qt::WindowContextHelpButtonHint);
+    setModal(false);
+
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::WindowText, Qt::black);
+    setPalette(white);
+    setAutoFillBackground(true);
+
+    auto* outer = new QVBoxLayout(this);
+    m_content = new QVBoxLayout;
+    outer->addLayout(m_content, 1);
+    m_bottom = new QHBoxLayout;
+    m_menuButton = new QPushButton(this);
+    m_menuButton->setObjectName(QStringLiteral("menuButton"));
+    m_quitButton = new QPushButton(this);
+    m_quitButton->setObjectName(QStringLiteral("quitButton"));
+    m_bottom->addWidget(m_menuButton);
+    m_bottom->addStretch(1);
+    m_bottom->addWidget(m_quitButton);
+    outer->addLayout(m_bottom);
+    connect(m_menuButton, &QPushButton::clicked, this, &FunctionWindow::showWindowMenu);
+    connect(m_quitButton, &QPushButton::clicked, this, &FunctionWindow::requestQuit);
+    retranslateFrame();
+
+    if (OpenDialogData* state = controller.state()) {
+        state->optionsCallerPage = page;
+        move(state->mainWindowRect[0], state->mainWindowRect[1]);
+    }
+}
+
+QString FunctionWindow::text(int id, std::string_view builtin) const
+{
+    return QString::fromStdString(m_controller.texts().text(id, builtin));
+}
+
+void FunctionWindow::retranslateFrame()
+{
+    if (const PageInfo* info = pageInfo(m_page)) {
+        setWindowTitle(text(info->captionId, info->caption));
+        setAccessibleName(windowTitle());
+    }
+    m_menuButton->setText(text(70010, "*Menü"));
+    m_menuButton->setAccessibleName(m_menuButton->text());
+    m_quitButton->setText(text(70011, "*Beenden"));
+    m_quitButton->setAccessibleName(m_quitButton->text());
+}
+
+void FunctionWindow::refresh()
+{
+    retranslateFrame();
+}
+
+void FunctionWindow::addBottomButton(QPushButton* button)
+{
+    m_bottom->insertWidget(m_bottom->count() - 2, button);
+    button->setAccessibleName(button->text());
+}
+
+void FunctionWindow::switchToPage(int target)
+{
+    const PageInfo* info = pageInfo(target);
+    if (!info)
+        return;
+    storeInputs();
+    OpenRequest request;
+    request.senderPage = m_page;
+    request.senderWindow = this;
+    m_controller.send(info->openMessage, request);
+}
+
+void FunctionWindow::requestQuit()
+{
+    storeInputs();
+    m_controller.send(AppMessage::QuitRequest, reinterpret_cast<std::intptr_t>(static_cast<WindowHandle>(this)));
+}
+
+void FunctionWindow::openOptions()
+{
+    storeInputs();
+    if (OpenDialogData* state = m_controller.state())
+        state->optionsCallerPage = m_page;
+    m_controller.send(AppMessage::OpenOptions, reinterpret_cast<std::intptr_t>(static_cast<WindowHandle>(this)));
+}
+
+QMenu* FunctionWindow::buildMenu(QWidget* parent)
+{
+    auto* menu = new QMenu(parent);
+    addMenuItems(menu, buildWindowMenu(m_page, m_controller.options(), m_controller.texts()));
+    return menu;
+}
+
+void FunctionWindow::addMenuItems(QMenu* menu, const std::vector<MenuItem>& items)
+{
+    for (const MenuItem& item : items) {
+        switch (item.kind) {
+        case MenuItemKind::Separator:
+            menu->addSeparator();
+            break;
+        case MenuItemKind::Popup:
+            addMenuItems(menu->addMenu(QString::fromStdString(item.text)), item.children);
+            break;
+        case MenuItemKind::Command: {
+            QAction* action = menu->addAction(QString::fromStdString(item.text));
+            action->setData(item.commandId);
+            if (item.command == MenuCommand::ChooseMachine) {
+                action->setCheckable(true);
+                action->setChecked(item.checked);
+            }
+            const MenuCommand command = item.command;
+            const int target = item.target;
+            // Queued: the window may close itself, which must not happen while its
+            // menu is still delivering the triggered signal.
+            connect(
+                action, &QAction::triggered, this,
+                [this, command, target] {
+                    switch (command) {
+                    case MenuCommand::OpenPage:
+                        switchToPage(target);
+                        break;
+                    case MenuCommand::ChooseMachine:
+                        m_controller.chooseMachine(target);
+                        machineChanged();
+                        break;
+                    case MenuCommand::Options:
+                        openOptions();
+                        break;
+                    case MenuCommand::None:
+                        break;
+                    }
+                },
+                Qt::QueuedConnection);
+            break;
+        }
+        }
+    }
+}
+
+void FunctionWindow::showWindowMenu()
+{
+    QMenu* menu = buildMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(m_menuButton->mapToGlobal(QPoint(0, 0)) - QPoint(0, menu->sizeHint().height()));
+}
+
+void FunctionWindow::installFieldMenu(QLineEdit* field, bool corresponding)
+{
+    field->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(field, &QLineEdit::customContextMenuRequested, this,
+        [this, field, corresponding](const QPoint& position) { showFieldMenu(field, corresponding, position); });
+}
+
+void FunctionWindow::showFieldMenu(QLineEdit* field, bool corresponding, const QPoint& position)
+{
+    const PageInfo* info = pageInfo(m_page);
+    if (!info)
+        return;
+    const int menuId
+        = corresponding && info->correspondingContextMenu ? info->correspondingContextMenu : info->contextMenu;
+    const auto items = fieldContextMenu(menuId, m_controller.texts());
+    if (items.empty())
+        return;
+    QMenu menu(this);
+    for (const FieldMenuItem& item : items) {
+        if (item.command == FieldCommand::Separator) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction* action = menu.addAction(QString::fromStdString(item.text));
+        const FieldCommand command = item.command;
+        connect(action, &QAction::triggered, this, [this, field, command] {
+            switch (command) {
+            case FieldCommand::Calculate:
+                calculate();
+                break;
+            case FieldCommand::Copy:
+                QApplication::clipboard()->setText(field->text());
+                break;
+            case FieldCommand::Paste:
+                if (const QMimeData* data = QApplication::clipboard()->mimeData(); data && data->hasText()) {
+                    field->setText(data->text());
+                    emit field->textEdited(field->text());
+                }
+                break;
+            case FieldCommand::ClearField:
+                field->clear();
+                emit field->textEdited(QString());
+                break;
+            case FieldCommand::ClearCorresponding:
+                clearCorrespondingFields(field);
+                break;
+            case FieldCommand::Separator:
+                break;
+            }
+        });
+    }
+    menu.exec(field->mapToGlobal(position));
+}
+
+void FunctionWindow::clearCorrespondingFields(QLineEdit* field)
+{
+    field->clear();
+    emit field->textEdited(QString());
+}
+
+void FunctionWindow::closeEvent(QCloseEvent* event)
+{
+    // The close box asks whether to end the program; the window stays unless the
+    // controller closes it.
+    event->ignore();
+    requestQuit();
+}
+
+void FunctionWindow::reject()
+{
+    // Escape must never close a function window and lose what is typed.
+}
+
+void FunctionWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void FunctionWindow::moveEvent(QMoveEvent* event)
+{
+    QDialog::moveEvent(event);
+    if (!isVisible())
+        return;
+    const QRect frame = frameGeometry();
+    m_controller.windowMoved(frame.left(), frame.top(), frame.right(), frame.bottom());
+}
+
+} // namespace kvt

@@ -1,0 +1,29 @@
+// Kalvora Tools: a hidden controller starts, opens the start page and switches between
+// the function windows until the user quits.
+
+#include "app/app_controller.h"
+#include "app/options_storage_file.h"
+#include "app/qt_platform.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kalvora_Tools"));
+    QApplication::setApplicationVersion(QStringLiteral(KVT_VERSION));
+    // The controller has no window; only the quit question ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    kvt::QtWindowHost windows;
+    kvt::QtSystemServices system;
+    kvt::QtSettingsStore settings;
+    kvt::QtMessageBoxes boxes;
+    kvt::OptionsStorageFile optionsStorage;
+    kvt::AppController controller({windows, system, settings, boxes, optionsStorage});
+    windows.setController(&controller);
+
+    if (!controller.startUp())
+        return 0;
+    return QApplication::exec();
+}

@@ -1,0 +1,263 @@
+#include "app/qt_platform.h"
+
+#include "app/app_controller.h"
+#include "app/function_window.h"
+#include "app/page_windows.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace kvt {
+
+QString toQString(const std::filesystem::path& path)
+{
+    const auto text = path.u8string();
+    return QString::fromUtf8(reinterpret_cast<const char*>(text.data()), static_cast<qsizetype>(text.size()));
+}
+
+std::filesystem::path toPath(const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+namespace {
+
+std::unique_ptr<QSettings> startupSettings()
+{
+    auto settings = std::make_unique<QSettings>(
+        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Venmark"), QStringLiteral("Kalvoratools"));
+    settings->beginGroup(QStringLiteral("2025/Startup"));
+    return settings;
+}
+
+} // namespace
+
+std::optional<std::uint32_t> QtSettingsStore::readNumber(const std::string& name)
+{
+    const QVariant value = startupSettings()->value(QString::fromStdString(name));
+    bool ok = false;
+    const qulonglong number = value.toULongLong(&ok);
+    if (!value.isValid() || !ok || number > 0xFFFFFFFFull)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(number);
+}
+
+void QtSettingsStore::writeNumber(const std::string& name, std::uint32_t value)
+{
+    startupSettings()->setValue(QString::fromStdString(name), static_cast<qulonglong>(value));
+}
+
+std::optional<std::string> QtSettingsStore::readText(const std::string& name)
+{
+    const QVariant value = startupSettings()->value(QString::fromStdString(name));
+    if (!value.isValid())
+        return std::nullopt;
+    return value.toString().toStdString();
+}
+
+void QtSettingsStore::writeText(const std::string& name, const std::string& value)
+{
+    startupSettings()->setValue(QString::fromStdString(name), QString::fromStdString(value));
+}
+
+void QtSettingsStore::remove(const std::string& name)
+{
+    startupSettings()->remove(QString::fromStdString(name));
+}
+
+std::optional<std::string> QtSettingsStore::installerValue(const std::string& name)
+{
+    QSettings company(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Venmark"));
+    const QVariant value = company.value(QString::fromStdString(name));
+    if (!value.isValid())
+        return std::nullopt;
+    return value.toString().toStdString();
+}
+
+MessageAnswer QtMessageBoxes::show(const MessageBoxRequest& request)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setText(QString::fromStdString(request.text));
+    box.setWindowTitle(QString::fromStdString(request.caption));
+    switch (request.icon) {
+    case MessageIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MessageIcon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MessageIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MessageIcon::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MessageIcon::None:
+        break;
+    }
+    switch (request.buttons) {
+    case MessageButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MessageButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case MessageButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case MessageButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    box.setWindowModality(Qt::ApplicationModal);
+    box.raise();
+    box.activateWindow();
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return MessageAnswer::Yes;
+    case QMessageBox::No:
+        return MessageAnswer::No;
+    case QMessageBox::Cancel:
+        return MessageAnswer::Cancel;
+    default:
+        return request.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+    }
+}
+
+QtSystemServices::~QtSystemServices()
+{
+    unloadCalculationsLibrary();
+}
+
+std::filesystem::path QtSystemServices::executablePath()
+{
+    return toPath(QCoreApplication::applicationFilePath());
+}
+
+std::filesystem::path QtSystemServices::commonDataFolder()
+{
+    return toPath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+}
+
+bool QtSystemServices::openPath(const std::filesystem::path& path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(toQString(path)));
+}
+
+bool QtSystemServices::startProgram(const std::filesystem::path& program)
+{
+    return QProcess::startDetached(toQString(program), {});
+}
+
+bool QtSystemServices::lockSingleInstance(const std::filesystem::path& folder, int waitMs)
+{
+    if (m_lock && m_lock->isLocked())
+        return true;
+    m_lock = std::make_unique<QLockFile>(toQString(folder / "Kalvora_Tools.lock"));
+    return m_lock->tryLock(waitMs);
+}
+
+void QtSystemServices::unlockSingleInstance()
+{
+    if (m_lock)
+        m_lock->unlock();
+    m_lock.reset();
+}
+
+CalculationsEntry QtSystemServices::loadCalculationsLibrary(const std::filesystem::path& library, const char* symbol)
+{
+    unloadCalculationsLibrary();
+    m_library = std::make_unique<QLibrary>(toQString(library));
+    if (!m_library->load()) {
+        m_library.reset();
+        return nullptr;
+    }
+    auto entry = reinterpret_cast<CalculationsEntry>(m_library->resolve(symbol));
+    if (!entry)
+        unloadCalculationsLibrary();
+    return entry;
+}
+
+void QtSystemServices::unloadCalculationsLibrary()
+{
+    if (m_library)
+        m_library->unload();
+    m_library.reset();
+}
+
+bool QtSystemServices::downloadFile(const std::string&, const std::filesystem::path&)
+{
+    // Downloads need the vendor's server, which is configured with the update check;
+    // until then there is no source to fetch from.
+    return false;
+}
+
+void QtSystemServices::postToMainThread(std::function<void()> function)
+{
+    QMetaObject::invokeMethod(this, std::move(function), Qt::QueuedConnection);
+}
+
+WindowHandle QtWindowHost::createWindow(int page)
+{
+    if (!m_controller)
+        return nullptr;
+    FunctionWindow* window = createPageWindow(page, *m_controller);
+    if (!window)
+        return nullptr;
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+void QtWindowHost::closeWindow(WindowHandle handle)
+{
+    auto* window = static_cast<QWidget*>(handle);
+    // Hidden at once so the next window never appears beside it; destroyed later
+    // because the request usually comes from inside one of its own handlers.
+    window->hide();
+    window->deleteLater();
+}
+
+void QtWindowHost::setWindowEnabled(WindowHandle handle, bool enabled)
+{
+    if (handle && m_controller && handle != m_controller->mainWindowPort())
+        static_cast<QWidget*>(handle)->setEnabled(enabled);
+}
+
+void QtWindowHost::refreshWindow(WindowHandle handle)
+{
+    if (handle && m_controller && handle != m_controller->mainWindowPort())
+        static_cast<FunctionWindow*>(handle)->refresh();
+}
+
+void QtWindowHost::runOptionsDialog(WindowHandle sender)
+{
+    if (m_controller)
+        runOptions(*m_controller, static_cast<QWidget*>(sender));
+}
+
+void QtWindowHost::showAbout()
+{
+    QMessageBox::about(QApplication::activeWindow(), QStringLiteral("Kalvora Tools"),
+        QStringLiteral("Kalvora Tools 2025\n%1").arg(QCoreApplication::applicationVersion()));
+}
+
+void QtWindowHost::showSupportMail()
+{
+    QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:")));
+}
+
+void QtWindowHost::quitApplication()
+{
+    QCoreApplication::quit();
+}
+
+} // namespace kvt

@@ -1,0 +1,77 @@
+#pragma once
+// The Qt and operating-system side of the controller's interfaces.
+
+#include "app/platform.h"
+#include "common/message_boxes.h"
+
+#include <QLibrary>
+#include <QLockFile>
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace kvt {
+
+class AppController;
+
+// Start-up settings through QSettings: the registry key
+// HKCU\SOFTWARE\Venmark\Kalvoratools\2025\Startup on Windows, an INI file in the
+// user's configuration folder elsewhere.
+class QtSettingsStore final : public SettingsStore {
+public:
+    std::optional<std::uint32_t> readNumber(const std::string& name) override;
+    void writeNumber(const std::string& name, std::uint32_t value) override;
+    std::optional<std::string> readText(const std::string& name) override;
+    void writeText(const std::string& name, const std::string& value) override;
+    void remove(const std::string& name) override;
+    std::optional<std::string> installerValue(const std::string& name) override;
+};
+
+class QtMessageBoxes final : public MessageBoxes {
+public:
+    MessageAnswer show(const MessageBoxRequest& request) override;
+};
+
+class QtSystemServices final : public QObject, public SystemServices {
+public:
+    ~QtSystemServices() override;
+    std::filesystem::path executablePath() override;
+    std::filesystem::path commonDataFolder() override;
+    bool openPath(const std::filesystem::path& path) override;
+    bool startProgram(const std::filesystem::path& program) override;
+    bool lockSingleInstance(const std::filesystem::path& folder, int waitMs) override;
+    void unlockSingleInstance() override;
+    CalculationsEntry loadCalculationsLibrary(const std::filesystem::path& library, const char* symbol) override;
+    void unloadCalculationsLibrary() override;
+    bool downloadFile(const std::string& remotePath, const std::filesystem::path& target) override;
+    void postToMainThread(std::function<void()> function) override;
+
+private:
+    std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<QLibrary> m_library;
+};
+
+// Creates the function windows of the pages and closes them for the controller.
+class QtWindowHost final : public WindowHost {
+public:
+    void setController(AppController* controller) { m_controller = controller; }
+    WindowHandle createWindow(int page) override;
+    void closeWindow(WindowHandle window) override;
+    void setWindowEnabled(WindowHandle window, bool enabled) override;
+    void refreshWindow(WindowHandle window) override;
+    void runOptionsDialog(WindowHandle sender) override;
+    void showAbout() override;
+    void showSupportMail() override;
+    void quitApplication() override;
+
+private:
+    AppController* m_controller = nullptr;
+};
+
+QString toQString(const std::filesystem::path& path);
+std::filesystem::path toPath(const QString& text);
+
+} // namespace kvt
