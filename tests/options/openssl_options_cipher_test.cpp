@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,8 @@ struct KeyCase {
     std::vector<std::uint8_t> password;
     std::vector<std::uint8_t> salt;
     const char* expectedKey;
+
+    friend void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class DeriveKey : public testing::TestWithParam<KeyCase> { };

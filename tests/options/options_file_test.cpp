@@ -4,6 +4,7 @@
 #include <cstring>
 #include <functional>
 #include <optional>
+#include <ostream>
 
 #ifndef _WIN32
 #include <csignal>
@@ -197,6 +198,8 @@ struct WriteFailureCase {
     const char* name;
     FailAt failAt;
     const char* message;
+
+    friend void PrintTo(const WriteFailureCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class FailedWrite : public OptionsFileTest, public testing::WithParamInterface<WriteFailureCase> { };
@@ -317,19 +320,50 @@ TEST_F(OptionsFileTest, ShortPayloadFillsTheRecordUpToItsLength)
     EXPECT_EQ(record->settings.dialogChanged[0], 0);
 }
 
-// Each case turns a good file into a damaged one (or none); nullopt means no file.
+using Bytes = std::vector<std::uint8_t>;
+using Damage = std::function<std::optional<Bytes>(Bytes)>; // nullopt: no file at all
+
+Damage resizedBy(std::ptrdiff_t delta)
+{
+    return [delta](Bytes b) {
+        b.resize(static_cast<std::size_t>(static_cast<std::ptrdiff_t>(b.size()) + delta));
+        return std::optional(b);
+    };
+}
+
+Damage truncatedTo(std::size_t size)
+{
+    return [size](Bytes b) {
+        b.resize(size);
+        return std::optional(b);
+    };
+}
+
+Damage patched(std::size_t offset, std::uint32_t value)
+{
+    return [offset, value](Bytes b) {
+        putUint32(b, offset, value);
+        return std::optional(b);
+    };
+}
+
+// A file whose headers agree with its size but whose payload length is unusable.
+Damage consistentWithPayload(std::size_t length)
+{
+    return [length](Bytes) {
+        const Bytes plain(length, 0x5A);
+        return std::optional(buildFile(plain.data(), length));
+    };
+}
+
 struct DamagedFileCase {
     const char* name;
-    std::function<std::optional<std::vector<std::uint8_t>>(std::vector<std::uint8_t>)> damage;
+    Damage damage;
     FailAt failAt;
     const char* message;
-};
 
-std::vector<std::uint8_t> consistentFileWithPayload(std::size_t length)
-{
-    std::vector<std::uint8_t> plain(length, 0x5A);
-    return buildFile(plain.data(), length);
-}
+    friend void PrintTo(const DamagedFileCase& c, std::ostream* os) { *os << c.name; }
+};
 
 class DamagedFile : public OptionsFileTest, public testing::WithParamInterface<DamagedFileCase> { };
 
@@ -351,56 +385,24 @@ TEST_P(DamagedFile, GivesItsMessageAndLeavesTheRecordUntouched)
     EXPECT_EQ(std::memcmp(record.get(), before.get(), sizeof(OptionsRecord)), 0);
 }
 
-using Bytes = std::vector<std::uint8_t>;
+const Damage kNoFile = [](Bytes) { return std::optional<Bytes>(); };
+const Damage kIntact = [](Bytes b) { return std::optional(b); };
+
 INSTANTIATE_TEST_SUITE_P(Cases, DamagedFile,
-    testing::Values(
-        DamagedFileCase {"Missing", [](Bytes) { return std::optional<Bytes>(); }, FailAt::None, "LesenBIN_OPT"},
-        DamagedFileCase {"Empty", [](Bytes) { return std::optional(Bytes()); }, FailAt::None, "Readfile1"},
-        DamagedFileCase {"CutInFirstHeader",
-            [](Bytes b) {
-                b.resize(1000);
-                return std::optional(b);
-            },
-            FailAt::None, "Readfile1"},
-        DamagedFileCase {"HeadersOnly",
-            [](Bytes b) {
-                b.resize(kOptionsPayloadOffset);
-                return std::optional(b);
-            },
-            FailAt::None, "Readfile1"},
-        DamagedFileCase {"PayloadCutShort",
-            [](Bytes b) {
-                b.resize(b.size() - 16);
-                return std::optional(b);
-            },
-            FailAt::None, "Readfile1"},
-        DamagedFileCase {"TrailingBytes",
-            [](Bytes b) {
-                b.resize(b.size() + 16);
-                return std::optional(b);
-            },
-            FailAt::None, "Readfile1"},
-        DamagedFileCase {"TotalSizeWrong",
-            [](Bytes b) {
-                putUint32(b, 0, static_cast<std::uint32_t>(b.size() - 16));
-                return std::optional(b);
-            },
-            FailAt::None, "Readfile1"},
-        DamagedFileCase {"SecondHeaderSizeWrong",
-            [](Bytes b) {
-                putUint32(b, 1028, 533);
-                return std::optional(b);
-            },
-            FailAt::None, "Readfile1"},
-        DamagedFileCase {"PayloadNotWholeBlocks", [](Bytes) { return std::optional(consistentFileWithPayload(1000)); },
-            FailAt::None, "Readfile1"},
-        DamagedFileCase {"PayloadLongerThanRecord",
-            [](Bytes) { return std::optional(consistentFileWithPayload(kOptionsStoredSize + 16)); }, FailAt::None,
-            "Readfile1"},
-        DamagedFileCase {"EmptyPayload", [](Bytes) { return std::optional(consistentFileWithPayload(0)); },
-            FailAt::None, "Readfile1"},
-        DamagedFileCase {"KeyDerivationFails", [](Bytes b) { return std::optional(b); }, FailAt::DeriveKey, "Decrypt1"},
-        DamagedFileCase {"DecryptionFails", [](Bytes b) { return std::optional(b); }, FailAt::Decrypt, "Decrypt2"}),
+    testing::Values(DamagedFileCase {"Missing", kNoFile, FailAt::None, "LesenBIN_OPT"},
+        DamagedFileCase {"Empty", truncatedTo(0), FailAt::None, "Readfile1"},
+        DamagedFileCase {"CutInFirstHeader", truncatedTo(1000), FailAt::None, "Readfile1"},
+        DamagedFileCase {"HeadersOnly", truncatedTo(kOptionsPayloadOffset), FailAt::None, "Readfile1"},
+        DamagedFileCase {"PayloadCutShort", resizedBy(-16), FailAt::None, "Readfile1"},
+        DamagedFileCase {"TrailingBytes", resizedBy(16), FailAt::None, "Readfile1"},
+        DamagedFileCase {"TotalSizeWrong", patched(0, kFileSize - 16), FailAt::None, "Readfile1"},
+        DamagedFileCase {"SecondHeaderSizeWrong", patched(1028, 533), FailAt::None, "Readfile1"},
+        DamagedFileCase {"PayloadNotWholeBlocks", consistentWithPayload(1000), FailAt::None, "Readfile1"},
+        DamagedFileCase {
+            "PayloadLongerThanRecord", consistentWithPayload(kOptionsStoredSize + 16), FailAt::None, "Readfile1"},
+        DamagedFileCase {"EmptyPayload", consistentWithPayload(0), FailAt::None, "Readfile1"},
+        DamagedFileCase {"KeyDerivationFails", kIntact, FailAt::DeriveKey, "Decrypt1"},
+        DamagedFileCase {"DecryptionFails", kIntact, FailAt::Decrypt, "Decrypt2"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(OptionsFileTest, FolderInPlaceOfTheFileCannotBeOpened)
