@@ -1,0 +1,61 @@
+#include "common/stamps.h"
+
+#include <cstdio>
+
+namespace kvt {
+
+namespace {
+
+template<typename... Args> std::string format(const char* pattern, Args... args)
+{
+    char buffer[64];
+    const int n = std::snprintf(buffer, sizeof buffer, pattern, args...);
+    return n > 0 ? std::string(buffer, static_cast<std::size_t>(n) < sizeof buffer ? n : sizeof buffer - 1)
+                 : std::string();
+}
+
+bool englishForm(int languageCode)
+{
+    return languageCode == kLanguageEnglish || languageCode == 0;
+}
+
+} // namespace
+
+std::string dateStamp(int languageCode, const LocalDateTime& t)
+{
+    if (languageCode == kLanguageGerman)
+        return format("%02d.%02d.%d ", t.day, t.month, t.year);
+    if (languageCode == kLanguageEnglish)
+        return format("%02d.%02d.%02d ", t.year, t.month, t.day);
+    return {};
+}
+
+std::string dateTimeStamp(int languageCode, const LocalDateTime& t)
+{
+    if (languageCode == kLanguageGerman)
+        return format("%02d.%02d.%d_%02d:%02d", t.day, t.month, t.year, t.hour, t.minute);
+    if (englishForm(languageCode))
+        return format("%02d.%02d.%02d_%02d:%02d", t.year, t.month, t.day, t.hour, t.minute);
+    return {};
+}
+
+std::string dateTimeSecondsStamp(int languageCode, const LocalDateTime& t)
+{
+    if (languageCode == kLanguageGerman)
+        return format("%02d.%02d.%d_%02d:%02d:%02d", t.day, t.month, t.year, t.hour, t.minute, t.second);
+    if (englishForm(languageCode))
+        return format("%02d.%02d.%02d_%02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+    return {};
+}
+
+std::string compactStamp(std::string_view stamp)
+{
+    std::string out;
+    for (char c : stamp.substr(0, 256)) {
+        if (c != '.' && c != ':' && c != ' ')
+            out += c;
+    }
+    return out;
+}
+
+} // namespace kvt
