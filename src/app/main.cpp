@@ -3,6 +3,7 @@
 
 #include "app/app_controller.h"
 #include "app/options_storage_file.h"
+#include "app/page_windows.h"
 #include "app/qt_platform.h"
 
 #include <QApplication>
@@ -22,6 +23,8 @@ int main(int argc, char* argv[])
     kvt::OptionsStorageFile optionsStorage;
     kvt::AppController controller({windows, system, settings, boxes, optionsStorage});
     windows.setController(&controller);
+    windows.setWindowFactory(&kvt::createPageWindow);
+    windows.setOptionsRunner(&kvt::runOptions);
 
     if (!controller.startUp())
         return 0;

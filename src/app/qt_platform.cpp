@@ -2,7 +2,6 @@
 
 #include "app/app_controller.h"
 #include "app/function_window.h"
-#include "app/page_windows.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -206,9 +205,9 @@ void QtSystemServices::postToMainThread(std::function<void()> function)
 
 WindowHandle QtWindowHost::createWindow(int page)
 {
-    if (!m_controller)
+    if (!m_controller || !m_factory)
         return nullptr;
-    FunctionWindow* window = createPageWindow(page, *m_controller);
+    FunctionWindow* window = m_factory(page, *m_controller);
     if (!window)
         return nullptr;
     window->show();
@@ -240,8 +239,8 @@ void QtWindowHost::refreshWindow(WindowHandle handle)
 
 void QtWindowHost::runOptionsDialog(WindowHandle sender)
 {
-    if (m_controller)
-        runOptions(*m_controller, static_cast<QWidget*>(sender));
+    if (m_controller && m_optionsRunner)
+        m_optionsRunner(*m_controller, static_cast<QWidget*>(sender));
 }
 
 void QtWindowHost::showAbout()

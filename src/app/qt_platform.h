@@ -16,6 +16,7 @@ class QWidget;
 namespace kvt {
 
 class AppController;
+class FunctionWindow;
 
 // Start-up settings through QSettings: the registry key
 // HKCU\SOFTWARE\Venmark\Kalvoratools\2025\Startup on Windows, an INI file in the
@@ -57,7 +58,12 @@ private:
 // Creates the function windows of the pages and closes them for the controller.
 class QtWindowHost final : public WindowHost {
 public:
+    using WindowFactory = std::function<FunctionWindow*(int page, AppController& controller)>;
+    using OptionsRunner = std::function<void(AppController& controller, QWidget* sender)>;
+
     void setController(AppController* controller) { m_controller = controller; }
+    void setWindowFactory(WindowFactory factory) { m_factory = std::move(factory); }
+    void setOptionsRunner(OptionsRunner runner) { m_optionsRunner = std::move(runner); }
     WindowHandle createWindow(int page) override;
     void closeWindow(WindowHandle window) override;
     void setWindowEnabled(WindowHandle window, bool enabled) override;
@@ -69,6 +75,8 @@ public:
 
 private:
     AppController* m_controller = nullptr;
+    WindowFactory m_factory;
+    OptionsRunner m_optionsRunner;
 };
 
 QString toQString(const std::filesystem::path& path);

@@ -4,6 +4,7 @@
 #include "app/app_controller.h"
 #include "app/function_window.h"
 #include "app/qt_platform.h"
+#include "app/title_only_window.h"
 #include "fakes.h"
 
 #include <QApplication>
@@ -54,6 +55,8 @@ protected:
         system.dataRoot = root / "share";
         controller = std::make_unique<AppController>(ControllerServices {host, system, settings, boxes, storage});
         host.setController(controller.get());
+        host.setWindowFactory(
+            [](int page, AppController& c) -> FunctionWindow* { return new TitleOnlyWindow(c, page); });
         ASSERT_TRUE(controller->startUp());
         // No language module beside the test program: built-in texts after one notice.
         ASSERT_EQ(boxes.shown.size(), 1u);
