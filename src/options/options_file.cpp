@@ -10,7 +10,7 @@
 #include <system_error>
 #include <vector>
 
-#include "options/atomic_file_writer.h"
+#include "common/atomic_file_writer.h"
 
 namespace kvt {
 

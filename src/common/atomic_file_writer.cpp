@@ -1,4 +1,4 @@
-#include "options/atomic_file_writer.h"
+#include "common/atomic_file_writer.h"
 
 #include <algorithm>
 #include <cerrno>
