@@ -25,8 +25,8 @@ enum class FileDialogMode { Open, Save };
 
 // Open: the file must exist. Save: the folder must exist and an existing file is only
 // replaced after a question. A name typed without extension gets the default one.
-FileDialogChoice runFileDialog(
-    QWidget* parent, FileDialogMode mode, const QString& caption, const QString& startPath, const FileDialogSpec& spec);
+FileDialogChoice runFileDialog(QWidget* parent, FileDialogMode mode, const QString& caption, const QString& startPath,
+    const FileDialogSetup& setup);
 
 FileDialogChoice openNcFile(QWidget* parent, const QString& caption, const QString& startPath);
 FileDialogChoice saveNcFile(QWidget* parent, const QString& caption, const QString& startPath);
