@@ -56,7 +56,7 @@ struct ParseResult {
 };
 
 // Removes every blank that stands before the last character; a blank in the last
-// position stays ("␣1␣2␣" becomes "12␣").
+// position stays (blank, 1, blank, 2, blank becomes 1, 2, blank).
 void removeBlanks(std::string& text);
 
 // Collapses every run of blanks to a single blank.

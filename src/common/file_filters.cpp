@@ -10,12 +10,12 @@ const FileFilter kAllFiles {"All Files (*.*)", "*.*"};
 
 } // namespace
 
-FileDialogSpec ncFileDialogSpec()
+FileDialogSetup ncFileDialogSetup()
 {
     return {{{"Dialog 2/3 NC Datei (*.dat)", "*.dat"}, {"Text Datei (*.txt)", "*.txt"}, kAllFiles}, "dat"};
 }
 
-FileDialogSpec dxfFileDialogSpec(int unitSystem)
+FileDialogSetup dxfFileDialogSetup(int unitSystem)
 {
     if (unitSystem == kUnitSystemInch)
         return {{{"DXF Datei inch  (*.dxf)", "*.dxf"}, {"DXF Datei mm (*.dxf)", "*.dxf"}, kAllFiles}, "dxf"};
@@ -32,15 +32,15 @@ std::optional<int> dxfUnitForFilter(int unitSystem, std::size_t filterIndex)
     return std::nullopt;
 }
 
-bool isAllFilesFilter(const FileDialogSpec& spec, std::size_t filterIndex)
+bool isAllFilesFilter(const FileDialogSetup& setup, std::size_t filterIndex)
 {
-    return filterIndex < spec.filters.size() && spec.filters[filterIndex].pattern == kAllFiles.pattern;
+    return filterIndex < setup.filters.size() && setup.filters[filterIndex].pattern == kAllFiles.pattern;
 }
 
-std::string qtFilterString(const FileDialogSpec& spec)
+std::string qtFilterString(const FileDialogSetup& setup)
 {
     std::string joined;
-    for (const FileFilter& filter : spec.filters) {
+    for (const FileFilter& filter : setup.filters) {
         if (!joined.empty())
             joined += ";;";
         joined += filter.description;

@@ -13,22 +13,22 @@ struct FileFilter {
     std::string pattern; // "*.txt"
 };
 
-struct FileDialogSpec {
+struct FileDialogSetup {
     std::vector<FileFilter> filters;
     std::string defaultExtension; // without the point
 };
 
-FileDialogSpec ncFileDialogSpec(); // open and save NC programs
+FileDialogSetup ncFileDialogSetup(); // open and save NC programs
 // The unit system's own DXF unit is offered first.
-FileDialogSpec dxfFileDialogSpec(int unitSystem);
+FileDialogSetup dxfFileDialogSetup(int unitSystem);
 
 // The unit the chosen DXF filter stands for (0 mm, 1 inch); none for "All Files".
 std::optional<int> dxfUnitForFilter(int unitSystem, std::size_t filterIndex);
 
 // True when the filter at `filterIndex` is "All Files (*.*)".
-bool isAllFilesFilter(const FileDialogSpec& spec, std::size_t filterIndex);
+bool isAllFilesFilter(const FileDialogSetup& setup, std::size_t filterIndex);
 
 // The filters in the form of a Qt file dialog: descriptions joined by ";;".
-std::string qtFilterString(const FileDialogSpec& spec);
+std::string qtFilterString(const FileDialogSetup& setup);
 
 } // namespace kvt

@@ -1,5 +1,6 @@
 #include "common/stamps.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace kvt {
@@ -8,10 +9,11 @@ namespace {
 
 template<typename... Args> std::string format(const char* pattern, Args... args)
 {
-    char buffer[64];
+    char buffer[64]; // the longest stamp has 19 characters
     const int n = std::snprintf(buffer, sizeof buffer, pattern, args...);
-    return n > 0 ? std::string(buffer, static_cast<std::size_t>(n) < sizeof buffer ? n : sizeof buffer - 1)
-                 : std::string();
+    if (n <= 0)
+        return {};
+    return std::string(buffer, std::min(static_cast<std::size_t>(n), sizeof buffer - 1));
 }
 
 bool englishForm(int languageCode)

@@ -55,9 +55,9 @@ struct UnitTexts {
 constexpr std::array<UnitTexts, 14> kUnitTexts = {{
     {"[mm]", "[inch]"},
     {"[mm/min]", "[inch/min]"},
-    {"[mm/U]", "[inch/rev]"},
+    {"[mm/U]", "[inch/U]"},
     {"[m/min]", "[ft/min]"},
-    {"[U/min]", "[rpm]"},
+    {"[U/min]", "[U/min]"},
     {"[m]", "[ft]"},
     {"[°]", "[°]"},
     {"[%]", "[%]"},

@@ -75,11 +75,5 @@ TEST(FixedText, NeverOverrunsTheArray)
     EXPECT_EQ(fixedText(array), u"ab");
 }
 
-TEST(Paths, Utf8RoundTrip)
-{
-    const std::string name = "Kalvora Tools/Größe Ø.txt";
-    EXPECT_EQ(pathToUtf8(pathFromUtf8(name)), name);
-}
-
 } // namespace
 } // namespace kvt

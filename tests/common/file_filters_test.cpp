@@ -7,19 +7,19 @@ namespace {
 
 TEST(FileFilters, NcFiles)
 {
-    const FileDialogSpec spec = ncFileDialogSpec();
-    EXPECT_EQ(qtFilterString(spec), "Dialog 2/3 NC Datei (*.dat);;Text Datei (*.txt);;All Files (*.*)");
-    EXPECT_EQ(spec.defaultExtension, "dat");
-    EXPECT_FALSE(isAllFilesFilter(spec, 0));
-    EXPECT_TRUE(isAllFilesFilter(spec, 2));
-    EXPECT_FALSE(isAllFilesFilter(spec, 3));
+    const FileDialogSetup setup = ncFileDialogSetup();
+    EXPECT_EQ(qtFilterString(setup), "Dialog 2/3 NC Datei (*.dat);;Text Datei (*.txt);;All Files (*.*)");
+    EXPECT_EQ(setup.defaultExtension, "dat");
+    EXPECT_FALSE(isAllFilesFilter(setup, 0));
+    EXPECT_TRUE(isAllFilesFilter(setup, 2));
+    EXPECT_FALSE(isAllFilesFilter(setup, 3));
 }
 
 TEST(FileFilters, DxfOffersTheOwnUnitFirst)
 {
-    const FileDialogSpec metric = dxfFileDialogSpec(0);
+    const FileDialogSetup metric = dxfFileDialogSetup(0);
     EXPECT_EQ(qtFilterString(metric), "DXF Datei mm  (*.dxf);;DXF Datei inch (*.dxf);;All Files (*.*)");
-    const FileDialogSpec inch = dxfFileDialogSpec(1);
+    const FileDialogSetup inch = dxfFileDialogSetup(1);
     EXPECT_EQ(qtFilterString(inch), "DXF Datei inch  (*.dxf);;DXF Datei mm (*.dxf);;All Files (*.*)");
     EXPECT_EQ(inch.defaultExtension, "dxf");
 

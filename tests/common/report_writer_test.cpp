@@ -197,14 +197,6 @@ TEST_F(ReportWriterTest, FailureIsReportedWithThePathAndTheTextIsKept)
     EXPECT_TRUE(writer.writeFromArea(*state, *s_buffer, 8).written);
 }
 
-TEST_F(ReportWriterTest, FailureWithoutStateIsReportedToo)
-{
-    const ReportWriteResult result = writer.write(folder.path() / "missing", 8, 49, "x");
-    EXPECT_FALSE(result.written);
-    EXPECT_FALSE(result.error.empty());
-    EXPECT_EQ(boxes.shown.size(), 1u);
-}
-
 TEST(ReportArea, BoundedAppend)
 {
     std::array<char16_t, 8> area {};

@@ -34,15 +34,5 @@ TEST(Stamps, CompactFormForFileNames)
     EXPECT_EQ(compactStamp(dateTimeStamp(49, LocalDateTime {2025, 12, 31, 23, 59, 0})), "31122025_2359");
 }
 
-TEST(Stamps, SystemClockGivesAPlausibleLocalTime)
-{
-    const LocalDateTime now = SystemClock().localTime();
-    EXPECT_GE(now.year, 2024);
-    EXPECT_GE(now.month, 1);
-    EXPECT_LE(now.month, 12);
-    EXPECT_GE(now.day, 1);
-    EXPECT_LE(now.day, 31);
-}
-
 } // namespace
 } // namespace kvt
