@@ -1,16 +1,18 @@
 #include "app/app_controller.h"
 
-#include "app/fixed_text.h"
+#include "common/clock.h"
+#include "common/code_page.h"
+#include "common/data_directory.h"
+#include "common/stamps.h"
+#include "options/options_file.h"
 
 #include <atomic>
-#include <cstdio>
 #include <system_error>
 
 namespace kvt {
 
 namespace {
 
-constexpr const char* kOptionsFileName = "Options.kvt";
 constexpr const char* kCompanyFolder = "Venmark";
 constexpr const char* kProductFolder = "Kalvora Tools";
 
@@ -38,25 +40,14 @@ template<typename T> void storeFlag(T& byte, T value)
     std::atomic_ref<T>(byte).store(value);
 }
 
-// The data folder tree: one folder per report kind, the tool database with a
-// folder per machine and the folders of customer calculation libraries.
-void createDataDirectories(const std::filesystem::path& dataDir)
+std::filesystem::path fixedPath(std::span<const char16_t> text)
 {
-    std::error_code error;
-    for (const char* folder : {"KSM", "RS232", "SDR", "PSH", "AMDWS", "BTB", "FLA", "MIC", "STFT", "TA", "SLN", "TDW",
-             "ToolsDatabase", "GAL", "CustomCalculations", "CustomCalculations/32", "CustomCalculations/64"})
-        std::filesystem::create_directories(dataDir / folder, error);
-    for (int machine = 0; machine < 10; ++machine) {
-        char name[16];
-        std::snprintf(name, sizeof name, "Machine%02i", machine);
-        std::filesystem::create_directories(dataDir / "ToolsDatabase" / name, error);
-    }
+    return std::filesystem::path(fixedText(text));
 }
 
-std::string pathText(const std::filesystem::path& path)
+bool setFixedPath(std::span<char16_t> target, const std::filesystem::path& path)
 {
-    const auto text = path.u8string();
-    return std::string(text.begin(), text.end());
+    return setFixedText(target, path.u16string());
 }
 
 } // namespace
@@ -325,7 +316,7 @@ void AppController::readStartupSettings()
     const std::filesystem::path dataFolder
         = m_services.system.commonDataFolder() / kCompanyFolder / kProductFolder / "";
     settings.remove("OptionsPath");
-    settings.writeText("OptionsPath", pathText(dataFolder));
+    settings.writeText("OptionsPath", pathToUtf8(dataFolder));
     settings.remove("SetupDirKVT32");
     if (auto installed = m_services.settings.installerValue("SetupDirKVT32"))
         settings.writeText("SetupDirKVT32", *installed);
@@ -342,7 +333,7 @@ void AppController::readStartupSettings()
     std::error_code error;
     std::filesystem::path programDir = m_services.system.executablePath().parent_path() / "";
     if (auto setupDir = settings.readText("SetupDirKVT32")) {
-        const std::filesystem::path installed = std::filesystem::u8path(*setupDir);
+        const std::filesystem::path installed = pathFromUtf8(*setupDir);
         if (std::filesystem::is_directory(installed, error)) {
             programDir = installed / "";
         } else {
@@ -357,17 +348,41 @@ void AppController::readStartupSettings()
     const auto optionsPath = settings.readText("OptionsPath");
     std::filesystem::path dataDir;
     if (optionsPath) {
-        dataDir = std::filesystem::u8path(*optionsPath);
+        dataDir = pathFromUtf8(*optionsPath);
         std::filesystem::create_directories(dataDir, error);
     }
     if (optionsPath && std::filesystem::is_directory(dataDir, error) && setFixedPath(s.dataDirectory, dataDir)) {
         createDataDirectories(dataDir);
+        if (!m_backupOrSeedChecked) {
+            m_backupOrSeedChecked = true;
+            backupOrSeedAfterInstallation(dataDir, programDir);
+        }
     } else {
         showMessage({text(65487,
                          "*Fehler beim Lesen vom Options Pfad. RegistryEintrag überprüfen, oder Setup neu "
                          "ausführen."),
             text(65470, "*Fehler"), MessageIcon::Information});
     }
+}
+
+void AppController::backupOrSeedAfterInstallation(
+    const std::filesystem::path& dataDir, const std::filesystem::path& programDir)
+{
+    // The installer records the version it installed; the first start after an
+    // installation or update keeps a dated copy of the user's options. Without an
+    // installer, a data folder without options still gets the ones shipped beside
+    // the program.
+    SettingsStore& settings = m_services.settings;
+    const auto installed = settings.installerValue("InstalledVersion");
+    const bool afterInstallation = installed && settings.readText("OptionsBackupVersion") != installed;
+    std::error_code error;
+    if (!afterInstallation && std::filesystem::exists(optionsFilePath(dataDir), error))
+        return;
+    const std::string stamp = compactStamp(dateTimeStamp(kLanguageGerman, SystemClock()));
+    if (backupOrSeedOptionsFile(dataDir, programDir, stamp).outcome == BackupOrSeedOutcome::Failed)
+        return;
+    if (afterInstallation)
+        settings.writeText("OptionsBackupVersion", *installed);
 }
 
 void AppController::saveStartupSettings()
@@ -385,7 +400,7 @@ void AppController::readOptionsFile()
     const std::filesystem::path dataDir = dataDirectory();
     if (dataDir.empty())
         return;
-    const std::filesystem::path file = dataDir / kOptionsFileName;
+    const std::filesystem::path file = optionsFilePath(dataDir);
     std::error_code error;
     const bool exists = std::filesystem::exists(file, error);
     if (auto message = m_services.optionsStorage.read(file, *options())) {
@@ -408,7 +423,7 @@ void AppController::writeOptionsFile()
     if (dataDir.empty() || options()->settings.changed != 1)
         return;
     state()->optionsWritten = 1;
-    if (auto message = m_services.optionsStorage.write(dataDir / kOptionsFileName, *options()))
+    if (auto message = m_services.optionsStorage.write(optionsFilePath(dataDir), *options()))
         showMessage({*message, "Program Error_QXZR", MessageIcon::Information});
 }
 
@@ -630,7 +645,7 @@ void AppController::openManual()
         send(AppMessage::DownloadManual);
     if (!std::filesystem::is_regular_file(manual, error)) {
         const bool german = code == kLanguageGerman;
-        showMessage({pathText(manual) + (german ? " Nicht gefunden" : " Not found"), german ? "Fehler" : "Error",
+        showMessage({pathToUtf8(manual) + (german ? " Nicht gefunden" : " Not found"), german ? "Fehler" : "Error",
             MessageIcon::Error});
         return;
     }

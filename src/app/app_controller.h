@@ -68,6 +68,7 @@ private:
     void loadLanguage(bool reportFailure);
     void readStartupSettings();
     void saveStartupSettings();
+    void backupOrSeedAfterInstallation(const std::filesystem::path& dataDir, const std::filesystem::path& programDir);
     void readOptionsFile();
     void writeOptionsFile();
     bool checkSingleInstance();
@@ -94,7 +95,7 @@ private:
     BackgroundThread m_background;
     MainWindowPort m_port {};
     bool m_optionsReadFailed = false;
-    bool m_quitting = false;
+    bool m_backupOrSeedChecked = false;
 };
 
 } // namespace kvt

@@ -3,6 +3,7 @@
 // the program, UTF-8 lines of "id<TAB>text" with "\n", "\t" and "\\" escaped. A
 // module is loaded whole or not at all; without one the built-in German texts are used.
 
+#include "common/language_codes.h"
 #include "common/text_lookup.h"
 
 #include <cstdint>
@@ -12,9 +13,6 @@
 #include <unordered_map>
 
 namespace kvt {
-
-inline constexpr std::int32_t kLanguageGerman = 49;
-inline constexpr std::int32_t kLanguageEnglish = 44;
 
 // File name of the module for a language code; empty for codes without a module.
 std::string languageModuleFileName(std::int32_t languageCode);

@@ -5,14 +5,12 @@
 // an empty stamp.
 
 #include "common/clock.h"
+#include "common/language_codes.h"
 
 #include <string>
 #include <string_view>
 
 namespace kvt {
-
-inline constexpr int kLanguageGerman = 49;
-inline constexpr int kLanguageEnglish = 44;
 
 std::string dateStamp(int languageCode, const LocalDateTime& time); // "07.03.2025 " / "2025.03.07 "
 std::string dateTimeStamp(int languageCode, const LocalDateTime& time); // "07.03.2025_14:05"

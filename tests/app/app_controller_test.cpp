@@ -1,5 +1,4 @@
 #include "app/app_controller.h"
-#include "app/fixed_text.h"
 #include "fakes.h"
 
 #include <gtest/gtest.h>
