@@ -97,6 +97,31 @@ TEST_F(ControllerTest, FreshProfileGetsDefaultsDataTreeAndCuttingDataStartPage)
     EXPECT_EQ(storage.writes, 1);
 }
 
+TEST_F(ControllerTest, OptionsAreSeededFromTheProgramFolderAndBackedUpOnceAfterAnInstallation)
+{
+    std::ofstream(root / "bin" / "Options.kvt") << "shipped options";
+    started();
+    const std::filesystem::path dataDir = root / "share" / "Venmark" / "Kalvora Tools";
+    std::string content;
+    std::getline(std::ifstream(dataDir / "Options.kvt"), content);
+    EXPECT_EQ(content, "shipped options");
+    controller.reset();
+
+    auto backups = [&] {
+        int count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(dataDir))
+            count += entry.path().extension() == ".sav";
+        return count;
+    };
+    EXPECT_EQ(backups(), 0);
+    settings.installer["InstalledVersion"] = "2025.1.0";
+    started();
+    EXPECT_EQ(backups(), 1);
+    controller.reset();
+    started();
+    EXPECT_EQ(backups(), 1);
+}
+
 TEST_F(ControllerTest, StoredStartPagesOpenTheirWindowOrNothing)
 {
     struct Case {
