@@ -1,6 +1,7 @@
 #include "serial/posix_serial_port.h"
 
 #include "serial/posix_baud_rate.h"
+#include "serial/posix_line_mapping.h"
 
 #include <algorithm>
 #include <cctype>
@@ -71,6 +72,108 @@ tcflag_t SizeFlag(std::uint8_t byteSize)
 }
 
 } // namespace
+
+// --- termios mapping ---------------------------------------------------------------------
+
+namespace posix_line {
+
+bool IsValid(const LineSettings& settings)
+{
+    bool valid = settings.byteSize >= 5 && settings.byteSize <= 8 && settings.stopBits <= kTwoStopBits
+        && settings.parity <= kParitySpace && settings.baudRate != 0;
+#ifndef CMSPAR
+    valid = valid && settings.parity <= kParityEven;
+#endif
+    // The same character cannot both stop and restart the flow.
+    if ((settings.outX || settings.inX) && settings.xonChar == settings.xoffChar) {
+        valid = false;
+    }
+    return valid;
+}
+
+void Apply(termios& tio, const LineSettings& settings)
+{
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB);
+#ifdef CMSPAR
+    tio.c_cflag &= ~static_cast<tcflag_t>(CMSPAR);
+#endif
+    tio.c_cflag |= SizeFlag(settings.byteSize);
+    switch (settings.parity) {
+    case kParityOdd:
+        tio.c_cflag |= PARENB | PARODD;
+        break;
+    case kParityEven:
+        tio.c_cflag |= PARENB;
+        break;
+#ifdef CMSPAR
+    case kParityMark:
+        tio.c_cflag |= PARENB | CMSPAR | PARODD;
+        break;
+    case kParitySpace:
+        tio.c_cflag |= PARENB | CMSPAR;
+        break;
+#endif
+    default:
+        break;
+    }
+    if (settings.stopBits != kOneStopBit) {
+        tio.c_cflag |= CSTOPB;
+    }
+    tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF);
+    if (settings.outX) {
+        tio.c_iflag |= IXON;
+    }
+    if (settings.inX) {
+        tio.c_iflag |= IXOFF;
+    }
+    // 0 is the "disabled" value of a control character on Linux and the BSDs.
+    tio.c_cc[VSTART] = settings.xonChar;
+    tio.c_cc[VSTOP] = settings.xoffChar;
+}
+
+void Read(const termios& tio, LineSettings& settings)
+{
+    switch (tio.c_cflag & CSIZE) {
+    case CS5:
+        settings.byteSize = 5;
+        break;
+    case CS6:
+        settings.byteSize = 6;
+        break;
+    case CS7:
+        settings.byteSize = 7;
+        break;
+    default:
+        settings.byteSize = 8;
+        break;
+    }
+    if ((tio.c_cflag & PARENB) == 0) {
+        settings.parity = kParityNone;
+    }
+#ifdef CMSPAR
+    else if ((tio.c_cflag & CMSPAR) != 0) {
+        settings.parity = (tio.c_cflag & PARODD) != 0 ? kParityMark : kParitySpace;
+    }
+#endif
+    else {
+        settings.parity = (tio.c_cflag & PARODD) != 0 ? kParityOdd : kParityEven;
+    }
+    if ((tio.c_cflag & CSTOPB) == 0) {
+        settings.stopBits = kOneStopBit;
+    } else {
+        settings.stopBits = settings.byteSize == 5 ? kOneAndHalfStopBits : kTwoStopBits;
+    }
+    settings.outX = (tio.c_iflag & IXON) != 0;
+    settings.inX = (tio.c_iflag & IXOFF) != 0;
+    settings.xonChar = tio.c_cc[VSTART];
+    settings.xoffChar = tio.c_cc[VSTOP];
+    settings.ctsOutFlow = (tio.c_cflag & CRTSCTS) != 0;
+    settings.dsrOutFlow = false;
+    settings.dtrControl = 1;
+    settings.rtsControl = (tio.c_cflag & CRTSCTS) != 0 ? 2 : 1;
+}
+
+} // namespace posix_line
 
 // --- PortNameMap ------------------------------------------------------------------------
 
@@ -233,47 +336,9 @@ bool PosixSerialPort::lineSettings(LineSettings& settings)
         return fail(errno);
     }
     settings.baudRate = rate;
-    switch (tio.c_cflag & CSIZE) {
-    case CS5:
-        settings.byteSize = 5;
-        break;
-    case CS6:
-        settings.byteSize = 6;
-        break;
-    case CS7:
-        settings.byteSize = 7;
-        break;
-    default:
-        settings.byteSize = 8;
-        break;
-    }
-    if ((tio.c_cflag & PARENB) == 0) {
-        settings.parity = kParityNone;
-    }
-#ifdef CMSPAR
-    else if ((tio.c_cflag & CMSPAR) != 0) {
-        settings.parity = (tio.c_cflag & PARODD) != 0 ? kParityMark : kParitySpace;
-    }
-#endif
-    else {
-        settings.parity = (tio.c_cflag & PARODD) != 0 ? kParityOdd : kParityEven;
-    }
-    // A UART sends one and a half stop bits for "two" when characters have five bits.
-    if ((tio.c_cflag & CSTOPB) == 0) {
-        settings.stopBits = kOneStopBit;
-    } else {
-        settings.stopBits = settings.byteSize == 5 ? kOneAndHalfStopBits : kTwoStopBits;
-    }
-    settings.outX = (tio.c_iflag & IXON) != 0;
-    settings.inX = (tio.c_iflag & IXOFF) != 0;
-    settings.xonChar = tio.c_cc[VSTART];
-    settings.xoffChar = tio.c_cc[VSTOP];
+    posix_line::Read(tio, settings);
     settings.xonLimit = m_xonLimit;
     settings.xoffLimit = m_xoffLimit;
-    settings.ctsOutFlow = (tio.c_cflag & CRTSCTS) != 0;
-    settings.dsrOutFlow = false;
-    settings.dtrControl = 1;
-    settings.rtsControl = (tio.c_cflag & CRTSCTS) != 0 ? 2 : 1;
     return true;
 }
 
@@ -282,16 +347,7 @@ bool PosixSerialPort::setLineSettings(const LineSettings& settings)
     if (m_fd < 0) {
         return fail(EBADF);
     }
-    bool valid = settings.byteSize >= 5 && settings.byteSize <= 8 && settings.stopBits <= kTwoStopBits
-        && settings.parity <= kParitySpace && settings.baudRate != 0;
-#ifndef CMSPAR
-    valid = valid && settings.parity <= kParityEven;
-#endif
-    // The same character cannot both stop and restart the flow.
-    if ((settings.outX || settings.inX) && settings.xonChar == settings.xoffChar) {
-        valid = false;
-    }
-    if (!valid) {
+    if (!posix_line::IsValid(settings)) {
         return fail(EINVAL);
     }
     termios before {};
@@ -299,42 +355,7 @@ bool PosixSerialPort::setLineSettings(const LineSettings& settings)
         return fail(errno);
     }
     termios tio = before;
-    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB);
-#ifdef CMSPAR
-    tio.c_cflag &= ~static_cast<tcflag_t>(CMSPAR);
-#endif
-    tio.c_cflag |= SizeFlag(settings.byteSize);
-    switch (settings.parity) {
-    case kParityOdd:
-        tio.c_cflag |= PARENB | PARODD;
-        break;
-    case kParityEven:
-        tio.c_cflag |= PARENB;
-        break;
-#ifdef CMSPAR
-    case kParityMark:
-        tio.c_cflag |= PARENB | CMSPAR | PARODD;
-        break;
-    case kParitySpace:
-        tio.c_cflag |= PARENB | CMSPAR;
-        break;
-#endif
-    default:
-        break;
-    }
-    if (settings.stopBits != kOneStopBit) {
-        tio.c_cflag |= CSTOPB;
-    }
-    tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF);
-    if (settings.outX) {
-        tio.c_iflag |= IXON;
-    }
-    if (settings.inX) {
-        tio.c_iflag |= IXOFF;
-    }
-    // 0 is the "disabled" value of a control character on Linux and the BSDs.
-    tio.c_cc[VSTART] = settings.xonChar;
-    tio.c_cc[VSTOP] = settings.xoffChar;
+    posix_line::Apply(tio, settings);
     if (tcsetattr(m_fd, TCSANOW, &tio) != 0) {
         const int error = errno;
         tcsetattr(m_fd, TCSANOW, &before);
@@ -374,28 +395,26 @@ bool PosixSerialPort::setQueueSizes(std::uint32_t, std::uint32_t)
     return m_fd >= 0 ? true : fail(EBADF);
 }
 
-bool PosixSerialPort::purge()
+bool PosixSerialPort::purge(PurgeScope scope)
 {
     if (m_fd < 0) {
         return fail(EBADF);
     }
     m_readPos = m_readEnd = 0;
-    if (tcflush(m_fd, TCIOFLUSH) != 0) {
+    if (tcflush(m_fd, scope == PurgeScope::All ? TCIOFLUSH : TCIFLUSH) != 0) {
         return fail(errno);
     }
     return true;
 }
 
-PosixSerialPort::Wait PosixSerialPort::waitFor(short events, std::int64_t timeoutMs)
+PosixSerialPort::Wait PosixSerialPort::waitFor(short events, std::optional<Clock::time_point> deadline)
 {
-    const bool forever = timeoutMs < 0;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(forever ? 0 : timeoutMs);
     for (;;) {
         if (m_cancelled) {
             m_lastError = ECANCELED;
             return Wait::Cancelled;
         }
-        std::int64_t slice = forever ? INT_MAX : MillisecondsUntil(deadline);
+        std::int64_t slice = deadline ? MillisecondsUntil(*deadline) : INT_MAX;
         if (m_cancelPipe[0] < 0) {
             slice = std::min<std::int64_t>(slice, kNoPipeSliceMs);
         }
@@ -419,7 +438,7 @@ PosixSerialPort::Wait PosixSerialPort::waitFor(short events, std::int64_t timeou
             m_lastError = EIO;
             return Wait::Failed;
         }
-        if (!forever && MillisecondsUntil(deadline) == 0) {
+        if (deadline && Clock::now() >= *deadline) {
             return Wait::TimedOut;
         }
     }
@@ -433,14 +452,14 @@ bool PosixSerialPort::write(const std::uint8_t* data, std::size_t size, std::siz
     }
     const std::uint64_t budget
         = std::uint64_t {m_timeouts.writeTotalMultiplier} * size + std::uint64_t {m_timeouts.writeTotalConstant};
-    const bool limited = budget != 0;
-    const Clock::time_point deadline
-        = Clock::now() + std::chrono::milliseconds(std::min<std::uint64_t>(budget, kLongestWaitMs));
-    auto remaining = [&]() -> std::int64_t { return limited ? MillisecondsUntil(deadline) : -1; };
+    std::optional<Clock::time_point> deadline;
+    if (budget != 0) {
+        deadline = Clock::now() + std::chrono::milliseconds(std::min<std::uint64_t>(budget, kLongestWaitMs));
+    }
 
     std::size_t accepted = 0;
     while (accepted < size) {
-        const Wait wait = waitFor(POLLOUT, remaining());
+        const Wait wait = waitFor(POLLOUT, deadline);
         if (wait == Wait::Cancelled || wait == Wait::Failed) {
             return false;
         }
@@ -469,11 +488,10 @@ bool PosixSerialPort::write(const std::uint8_t* data, std::size_t size, std::siz
             queued = 0;
             break;
         }
-        const std::int64_t left = remaining();
-        if (left == 0) {
+        if (deadline && Clock::now() >= *deadline) {
             break;
         }
-        const std::int64_t pause = left < 0 ? kDrainPollMs : std::min(left, kDrainPollMs);
+        const std::int64_t pause = deadline ? std::min(MillisecondsUntil(*deadline), kDrainPollMs) : kDrainPollMs;
         pollfd cancelFd = {m_cancelPipe[0], POLLIN, 0};
         ::poll(&cancelFd, 1, static_cast<int>(pause));
         if (m_cancelled) {
@@ -499,13 +517,14 @@ ReadResult PosixSerialPort::readByte(std::uint8_t& byte)
     // runs between bytes and so never applies.
     const std::uint64_t total
         = std::uint64_t {m_timeouts.readTotalMultiplier} + std::uint64_t {m_timeouts.readTotalConstant};
-    std::int64_t timeoutMs = static_cast<std::int64_t>(total);
-    if (total == 0) {
-        timeoutMs = m_timeouts.readInterval == PortTimeouts::kNoWait ? 0 : -1;
+    std::optional<Clock::time_point> deadline;
+    if (total != 0) {
+        deadline = Clock::now() + std::chrono::milliseconds(total);
+    } else if (m_timeouts.readInterval == PortTimeouts::kNoWait) {
+        deadline = Clock::now(); // return at once with what is there
     }
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max<std::int64_t>(timeoutMs, 0));
     for (;;) {
-        const Wait wait = waitFor(POLLIN, timeoutMs < 0 ? -1 : MillisecondsUntil(deadline));
+        const Wait wait = waitFor(POLLIN, deadline);
         if (wait == Wait::TimedOut) {
             return ReadResult::Empty;
         }
@@ -523,7 +542,7 @@ ReadResult PosixSerialPort::readByte(std::uint8_t& byte)
             m_lastError = errno;
             return ReadResult::Failed;
         }
-        if (timeoutMs >= 0 && MillisecondsUntil(deadline) == 0) {
+        if (deadline && Clock::now() >= *deadline) {
             return ReadResult::Empty;
         }
     }
@@ -576,7 +595,11 @@ bool PosixSerialPort::waitEvent(std::uint32_t& events)
         return true;
     }
     for (;;) {
-        const Wait wait = waitFor(wantChar ? POLLIN : 0, wantCts ? kCtsPollMs : -1);
+        std::optional<Clock::time_point> deadline;
+        if (wantCts) {
+            deadline = Clock::now() + std::chrono::milliseconds(kCtsPollMs);
+        }
+        const Wait wait = waitFor(wantChar ? POLLIN : 0, deadline);
         if (wait == Wait::Ready) {
             events = line_event::kCharReceived;
             return true;

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -46,7 +47,7 @@ public:
     bool timeouts(PortTimeouts& timeouts) override;
     bool setTimeouts(const PortTimeouts& timeouts) override;
     bool setQueueSizes(std::uint32_t input, std::uint32_t output) override;
-    bool purge() override;
+    bool purge(PurgeScope scope = PurgeScope::All) override;
 
     bool write(const std::uint8_t* data, std::size_t size, std::size_t& written) override;
     ReadResult readByte(std::uint8_t& byte) override;
@@ -63,10 +64,11 @@ public:
     int lastError() const override { return m_lastError; }
 
 private:
+    using Clock = std::chrono::steady_clock;
     enum class Wait { Ready, TimedOut, Cancelled, Failed };
-    // Waits until fd has the events or the deadline (milliseconds from now, negative =
-    // none) passes or a cancel arrives.
-    Wait waitFor(short events, std::int64_t timeoutMs);
+    // Waits until the device has the events, the deadline (none = for ever) passes or a
+    // cancel arrives.
+    Wait waitFor(short events, std::optional<Clock::time_point> deadline);
     bool fail(int error);
     bool ctsOn(bool& on);
 

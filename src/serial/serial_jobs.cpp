@@ -186,7 +186,7 @@ void SendJob::run(std::span<const char> buffer)
     m_latch.passed(m_port);
     m_written = written;
     m_succeeded = ok;
-    m_port.purge();
+    m_port.purge(PurgeScope::Input); // as in SendBuffer: never cut the end of a program
     m_events.post(kMessageSendFinished);
 }
 

@@ -188,7 +188,9 @@ bool SendBuffer(
     if (sent == length) {
         ShowBox(events, std::to_string(written) + " Bytes gesendet", "Ready", MessageIcon::Information);
     }
-    port.purge();
+    // The output side is left alone: whatever of the program may still be on its way
+    // (a USB adapter's buffer, the far end of a pseudo-terminal) must not be thrown away.
+    port.purge(PurgeScope::Input);
     state.setIndicator(Indicator::Sending, 0);
     events.redraw();
     return true;

@@ -86,6 +86,11 @@ enum class PortOpenResult {
     Failed, // any other error; lastError() tells which
 };
 
+enum class PurgeScope {
+    All, // both queues, and pending transfers both ways are ended
+    Input, // the input queue and pending reads only; bytes on their way out stay
+};
+
 enum class ReadResult {
     Byte, // one byte was read
     Empty, // the read time-out passed without a byte
@@ -108,8 +113,8 @@ public:
     virtual bool setTimeouts(const PortTimeouts& timeouts) = 0;
     // Recommended driver queue sizes in bytes; a driver may keep its own.
     virtual bool setQueueSizes(std::uint32_t input, std::uint32_t output) = 0;
-    // Discards both queues and ends pending transfers.
-    virtual bool purge() = 0;
+    // Discards queued bytes and ends pending transfers.
+    virtual bool purge(PurgeScope scope = PurgeScope::All) = 0;
 
     // Writes size bytes and returns once they have left the port or the write
     // time-out has passed; written counts the bytes that left. Returns false on an

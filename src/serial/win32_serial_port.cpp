@@ -16,6 +16,7 @@ namespace kvt {
 namespace {
 
 constexpr DWORD kAllPurgeFlags = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
+constexpr DWORD kInputPurgeFlags = PURGE_RXABORT | PURGE_RXCLEAR;
 constexpr DWORD kDrainPollMs = 5; // how often a write looks whether its bytes have left
 constexpr std::uint64_t kLongestWaitMs = 0xFFFF'FFFE;
 
@@ -186,9 +187,10 @@ bool Win32SerialPort::setQueueSizes(std::uint32_t input, std::uint32_t output)
     return SetupComm(m_handle, input, output) ? true : fail();
 }
 
-bool Win32SerialPort::purge()
+bool Win32SerialPort::purge(PurgeScope scope)
 {
-    return PurgeComm(m_handle, kAllPurgeFlags) ? true : fail();
+    const DWORD flags = scope == PurgeScope::All ? kAllPurgeFlags : kInputPurgeFlags;
+    return PurgeComm(m_handle, flags) ? true : fail();
 }
 
 Win32SerialPort::Io Win32SerialPort::finishIo(void* overlapped, unsigned long& transferred)

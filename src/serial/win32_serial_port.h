@@ -25,7 +25,7 @@ public:
     bool timeouts(PortTimeouts& timeouts) override;
     bool setTimeouts(const PortTimeouts& timeouts) override;
     bool setQueueSizes(std::uint32_t input, std::uint32_t output) override;
-    bool purge() override;
+    bool purge(PurgeScope scope = PurgeScope::All) override;
 
     bool write(const std::uint8_t* data, std::size_t size, std::size_t& written) override;
     ReadResult readByte(std::uint8_t& byte) override;
