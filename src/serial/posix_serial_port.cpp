@@ -513,6 +513,16 @@ ReadResult PosixSerialPort::readByte(std::uint8_t& byte)
         m_lastError = EBADF;
         return ReadResult::Failed;
     }
+    // On a busy line the next bytes are usually there already: fetch them without a wait.
+    if (!m_cancelled) {
+        const ssize_t n = ::read(m_fd, m_readBuffer.data(), m_readBuffer.size());
+        if (n > 0) {
+            m_readPos = 1;
+            m_readEnd = static_cast<std::size_t>(n);
+            byte = m_readBuffer[0];
+            return ReadResult::Byte;
+        }
+    }
     // One byte: the total time-out is multiplier + constant; the interval time-out only
     // runs between bytes and so never applies.
     const std::uint64_t total

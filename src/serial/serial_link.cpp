@@ -208,15 +208,16 @@ void ReceiveWorker(SerialPort& port, std::atomic<std::uint32_t>& counter, std::u
     std::uint32_t total = 0;
     char* const text = target.text.data();
     const std::size_t capacity = target.text.size();
+    // The end is kept here, not searched for, so each byte costs the same however long
+    // the text already is; the last byte of the area is reserved for the terminator.
+    std::size_t end = std::min(target.end, capacity == 0 ? 0 : capacity - 1);
     for (;;) {
         std::uint8_t byte = 0;
         if (port.readByte(byte) == ReadResult::Byte) {
-            // The text stays NUL-terminated, so a NUL byte cannot be kept in it; the
-            // last byte of the area is reserved for the terminator.
-            if (byte != kNulByte && target.end + 1 < capacity) {
-                text[target.end] = static_cast<char>(byte);
-                ++target.end;
-                text[target.end] = '\0';
+            // The text is NUL-terminated, so a NUL byte cannot be kept in it.
+            if (byte != kNulByte && end + 1 < capacity) {
+                text[end] = static_cast<char>(byte);
+                ++end;
             }
             if (total != std::numeric_limits<std::uint32_t>::max()) {
                 ++total;
@@ -229,10 +230,14 @@ void ReceiveWorker(SerialPort& port, std::atomic<std::uint32_t>& counter, std::u
                 break;
             }
         }
-        if (stop) {
+        if (stop.load(std::memory_order_relaxed)) {
             break;
         }
     }
+    if (capacity != 0) {
+        text[end] = '\0';
+    }
+    target.end = end;
 }
 
 bool ReceiveToBuffer(SerialPort& port, SerialLinkState& state, JobEvents& events, const TextLookup& texts,
