@@ -337,17 +337,5 @@ TEST(ReceiveWorkerTest, AnIdleLimitAbove2To31EndsAtTheFirstEmptyRead)
     EXPECT_EQ(counter, 1u);
 }
 
-TEST(ReceiveWorkerTest, ASetStopFlagEndsAfterTheCurrentRound)
-{
-    ScriptedPort port;
-    port.reads = {'A', 'B', 'C'};
-    std::atomic<std::uint32_t> counter {0};
-    std::atomic<std::uint8_t> stop {1};
-    std::vector<char> area(16, '\0');
-    ReceiveTarget target {area, 0};
-    ReceiveWorker(port, counter, 5, target, stop);
-    EXPECT_EQ(port.reads.size(), 3u); // set on entry: nothing read
-}
-
 } // namespace
 } // namespace kvt

@@ -176,16 +176,6 @@ TEST(OpenPortTest, APortThatCannotBeSetUpIsClosedAgain)
     EXPECT_FALSE(OpenPortWithSettings(port, XonXoffSet(0, 0), PortDirection::Send));
 }
 
-TEST(OpenPortTest, OpeningPurgesAndSetsTheQueueAndTimeouts)
-{
-    ScriptedPort port;
-    SerialSettings s = XonXoffSet(0, 0);
-    s.transferTimeoutMinutes = 3;
-    ASSERT_TRUE(OpenPortWithSettings(port, s, PortDirection::Send));
-    EXPECT_EQ(port.purges(), 1);
-    EXPECT_EQ(port.appliedTimeouts, TransferTimeouts(PortDirection::Send, 3));
-}
-
 // --- Handshake lines ----------------------------------------------------------------
 
 TEST(ResetHandshakeLinesTest, TheFirstFailingStepIsReportedAndEndsTheReset)

@@ -147,17 +147,6 @@ TEST(SerialTimeouts, TransferTimeoutGoesToTheDirectionsTotalConstant)
     }
 }
 
-TEST(SerialBaudRates, OnlyTheFifteenListedRatesAreListed)
-{
-    for (std::uint32_t rate : {110u, 300u, 600u, 1200u, 2400u, 4800u, 9600u, 14400u, 19200u, 38400u, 56000u, 57600u,
-             115200u, 128000u, 256000u}) {
-        EXPECT_TRUE(IsListedBaudRate(rate)) << rate;
-    }
-    for (std::uint32_t rate : {0u, 1u, 230400u, 76800u, 9601u, 128001u}) {
-        EXPECT_FALSE(IsListedBaudRate(rate)) << rate;
-    }
-}
-
 TEST(SerialPortNames, ComNamesMapToDevicesFromTheSettings)
 {
     const PortNameMap map = PortNameMap::fromSettings([](const std::string& key) -> std::optional<std::string> {
