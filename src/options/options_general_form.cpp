@@ -159,6 +159,10 @@ void OptionsGeneralForm::chooseCalculationLevel(int index)
 
 bool OptionsGeneralForm::setSafetyValue(std::string& fieldText)
 {
+    // The field as it was filled: reading the rounded display back would move the stored
+    // value by a rounding step each time the field is left.
+    if (fieldText == safetyValueText())
+        return true;
     GlobalSettings& settings = m_context.options.settings;
     const bool inch = settings.unitSystem == kUnitSystemInch;
     // Inch users may type fractions such as "1/16".

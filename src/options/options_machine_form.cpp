@@ -298,6 +298,9 @@ void OptionsMachineForm::setNoParallelsSlot()
 
 bool OptionsMachineForm::setParallels(std::string_view fieldText)
 {
+    // Unchanged text: the rounded display read back would move the stored sizes.
+    if (fieldText == parallelsText())
+        return true;
     const int unitSystem = m_context.options.settings.unitSystem;
     const ParsedList<ParallelSize> list = parseParallels(fieldText, unitSystem);
     switch (list.problem) {
@@ -392,6 +395,8 @@ bool OptionsMachineForm::setCrankTurns(std::string& fieldText)
 
 bool OptionsMachineForm::setJawHeight(std::string& fieldText)
 {
+    if (fieldText == jawHeightText())
+        return true;
     const int unitSystem = m_context.options.settings.unitSystem;
     const bool inch = unitSystem == kUnitSystemInch;
     FractionInput fraction;
