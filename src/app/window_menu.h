@@ -32,6 +32,4 @@ std::vector<MenuItem> buildWindowMenu(int page, const OptionsRecord* options, co
 // The label of a machine in "*Maschine wählen...": its stored name or "*Leer".
 std::string machineMenuLabel(const MachineRecord& machine, const TextLookup& texts);
 
-std::string utf16ToUtf8(std::u16string_view text);
-
 } // namespace kvt
