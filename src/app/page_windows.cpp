@@ -3,6 +3,7 @@
 #include "app/app_controller.h"
 #include "app/pages.h"
 #include "app/title_only_window.h"
+#include "options/options_dialog.h"
 
 namespace kvt {
 
@@ -14,8 +15,9 @@ FunctionWindow* createPageWindow(int page, AppController& controller)
     return new TitleOnlyWindow(controller, page);
 }
 
-void runOptions(AppController&, QWidget*)
+void runOptions(AppController& controller, QWidget* sender)
 {
+    runOptionsDialog(controller, sender);
 }
 
 } // namespace kvt
