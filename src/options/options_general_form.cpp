@@ -1,6 +1,6 @@
 #include "options/options_general_form.h"
 
-#include "app/fixed_text.h"
+#include "common/code_page.h"
 #include "common/data_directory.h"
 #include "common/number_lists.h"
 #include "common/units.h"
@@ -201,7 +201,7 @@ int OptionsGeneralForm::deleteOldReports(int ageIndex)
     const ChoiceEntry* entry = entryAt(kReportAgeChoiceEntries, ageIndex);
     if (!entry)
         return -1;
-    const std::filesystem::path dataDirectory = fixedPath(m_context.state.dataDirectory);
+    const std::filesystem::path dataDirectory = std::filesystem::path(fixedText(m_context.state.dataDirectory));
     const int deleted = dataDirectory.empty() ? 0 : kvt::deleteOldReports(dataDirectory, entry->value, m_context.clock);
     m_context.boxes.show({text(72065, "*Gelöschte Reports: ") + std::to_string(deleted),
         text(72066, "*Reports löschen"), MessageIcon::Information, MessageButtons::Ok});

@@ -3,7 +3,7 @@
 
 #include "options_dialog_fixture.h"
 
-#include "app/fixed_text.h"
+#include "common/code_page.h"
 #include "common/data_directory.h"
 
 #include <chrono>
@@ -216,7 +216,7 @@ TEST_F(GeneralFormTest, DeleteOldReportsUsesTheChosenAge)
     std::filesystem::last_write_time(report, now - std::chrono::hours(24 * 10));
     std::filesystem::last_write_time(recent, now - std::chrono::hours(24 * 5));
     clock.setFileTimeNow(now);
-    setFixedPath(state->dataDirectory, folder.path());
+    setFixedText(state->dataDirectory, folder.path().u16string());
 
     OptionsGeneralForm form(context);
     EXPECT_EQ(form.deleteOldReports(5), -1);
