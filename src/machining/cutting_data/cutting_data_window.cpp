@@ -1,0 +1,1 @@
+#include "machining/cutting_data/cutting_data_window.h"

@@ -1,0 +1,1 @@
+#include "machining/cutting_data/feed_mode_picture.h"
