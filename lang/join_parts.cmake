@@ -1,4 +1,5 @@
 # Joins the language parts into one module file; a part must end with a line break.
+string(REPLACE "|" ";" PARTS "${PARTS}")
 file(WRITE ${OUTPUT}.tmp "")
 foreach(part IN LISTS PARTS)
     file(READ ${part} content)
