@@ -144,12 +144,17 @@ std::string CuttingDataForm::feedModeName(FeedMode mode, const TextLookup& texts
     return texts.text(71034, "*Nur Drehzahl über Vc");
 }
 
+ValueKind CuttingDataForm::inputKind(CuttingInput input)
+{
+    return kInputs[index(input)].valueKind;
+}
+
 bool CuttingDataForm::setInputText(CuttingInput input, std::string& text)
 {
     const InputInfo& info = kInputs[index(input)];
     std::string working = text;
     ParseResult parsed;
-    const bool valid = validateField(working, 1, info.valueKind, parsed);
+    const bool valid = validateField(working, kInputClass, info.valueKind, parsed);
     if (!valid) {
         // The cut text is what the field shows from now on; the value stays.
         text = working;

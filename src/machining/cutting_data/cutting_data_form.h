@@ -5,6 +5,7 @@
 // block in the options record, the report text and the hand-over with the tool
 // management window. The Qt dialog only shows what this class says.
 
+#include "common/field_validation.h"
 #include "common/text_lookup.h"
 #include "machining/cutting_data/cutting_data.h"
 #include "options/options_record.h"
@@ -93,6 +94,9 @@ public:
     std::string inputCaption(CuttingInput input, const TextLookup& texts) const;
     std::string resultCaption(CuttingResult result, const TextLookup& texts) const;
     static std::string feedModeName(FeedMode mode, const TextLookup& texts);
+    // Counts (teeth, plunge percentage) are whole numbers, the rest floats.
+    static ValueKind inputKind(CuttingInput input);
+    static constexpr int kInputClass = 1; // digits and one point, no sign
 
     // A changed field text. The text is parsed at once by the shared field validation;
     // an invalid text is cut back (the caller shows the cut text) and the value stays
