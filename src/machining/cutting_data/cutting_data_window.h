@@ -43,6 +43,7 @@ public:
 
     // For tests and screen readers alike: the widgets by role.
     QLineEdit* inputField(CuttingInput input) const { return m_inputs[static_cast<std::size_t>(input)]; }
+    QLabel* inputLabel(CuttingInput input) const { return m_inputLabels[static_cast<std::size_t>(input)]; }
     QLineEdit* resultField(CuttingResult result) const { return m_results[static_cast<std::size_t>(result)]; }
     QRadioButton* feedModeButton(FeedMode mode) const;
     QRadioButton* speedStepButton(SpeedStepChoice choice) const;
