@@ -4,10 +4,12 @@
 #include "app/field_context_menu.h"
 #include "app/pages.h"
 #include "app/window_menu.h"
+#include "options/options_record.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -70,6 +72,10 @@ void FunctionWindow::retranslateFrame()
     m_menuButton->setAccessibleName(m_menuButton->text());
     m_quitButton->setText(text(70011, "*Beenden"));
     m_quitButton->setAccessibleName(m_quitButton->text());
+    if (m_moreButton) {
+        m_moreButton->setText(text(71903, "*Mehr..."));
+        m_moreButton->setAccessibleName(m_moreButton->text());
+    }
 }
 
 void FunctionWindow::refresh()
@@ -77,10 +83,85 @@ void FunctionWindow::refresh()
     retranslateFrame();
 }
 
+// The window's own buttons go between "*Menü" and the stretch before "*Beenden".
+int FunctionWindow::bottomInsertIndex() const
+{
+    for (int i = 0; i < m_bottom->count(); ++i) {
+        if (m_bottom->itemAt(i)->spacerItem())
+            return i;
+    }
+    return m_bottom->count();
+}
+
 void FunctionWindow::addBottomButton(QPushButton* button)
 {
-    m_bottom->insertWidget(m_bottom->count() - 2, button);
+    m_bottom->insertWidget(bottomInsertIndex(), button);
     button->setAccessibleName(button->text());
+}
+
+void FunctionWindow::addBottomWidget(QWidget* widget)
+{
+    m_bottom->insertWidget(bottomInsertIndex(), widget);
+}
+
+void FunctionWindow::enableBackgroundMenu()
+{
+    if (m_moreButton)
+        return;
+    m_moreButton = new QPushButton(this);
+    m_moreButton->setObjectName(QStringLiteral("moreButton"));
+    m_bottom->insertWidget(m_bottom->count() - 1, m_moreButton); // just before "*Beenden"
+    connect(m_moreButton, &QPushButton::clicked, this, [this] {
+        QMenu* menu = buildBackgroundMenu(this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(m_moreButton->mapToGlobal(QPoint(0, 0)) - QPoint(0, menu->sizeHint().height()));
+    });
+    retranslateFrame();
+}
+
+bool FunctionWindow::reportsOpenAutomatically() const
+{
+    const OptionsRecord* options = m_controller.options();
+    return options && options->settings.openReportsAutomatically == 1;
+}
+
+void FunctionWindow::setReportsOpenAutomatically(bool on)
+{
+    OptionsRecord* options = m_controller.options();
+    if (!options)
+        return;
+    options->settings.openReportsAutomatically = on ? 1 : 0;
+    options->settings.changed = 1;
+    reportOpeningChanged();
+}
+
+QMenu* FunctionWindow::buildBackgroundMenu(QWidget* parent)
+{
+    auto* menu = new QMenu(parent);
+    // Queued like the window menu: "*Berechnungen" closes this window.
+    connect(
+        menu->addAction(text(71900, "*Report öffnen")), &QAction::triggered, this, [this] { openReportCommand(); },
+        Qt::QueuedConnection);
+    QAction* automatic = menu->addAction(text(71901, "*Autom.öffnen"));
+    automatic->setCheckable(true);
+    automatic->setChecked(reportsOpenAutomatically());
+    connect(automatic, &QAction::triggered, this, [this](bool on) { setReportsOpenAutomatically(on); });
+    connect(
+        menu->addAction(text(71902, "*Berechnungen")), &QAction::triggered, this,
+        [this] { switchToPage(page::Calculations); }, Qt::QueuedConnection);
+    extendBackgroundMenu(menu);
+    return menu;
+}
+
+void FunctionWindow::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!m_moreButton) {
+        QDialog::contextMenuEvent(event);
+        return;
+    }
+    QMenu* menu = buildBackgroundMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
 }
 
 void FunctionWindow::switchToPage(int target)
@@ -203,12 +284,18 @@ void FunctionWindow::showFieldMenu(QLineEdit* field, bool corresponding, const Q
                 QApplication::clipboard()->setText(field->text());
                 break;
             case FieldCommand::Paste:
+                // A result field shows what was calculated; only the calculation
+                // changes it.
+                if (field->isReadOnly())
+                    break;
                 if (const QMimeData* data = QApplication::clipboard()->mimeData(); data && data->hasText()) {
                     field->setText(data->text());
                     emit field->textEdited(field->text());
                 }
                 break;
             case FieldCommand::ClearField:
+                if (field->isReadOnly())
+                    break;
                 field->clear();
                 emit field->textEdited(QString());
                 break;

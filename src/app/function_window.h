@@ -39,6 +39,10 @@ public:
 
     // Opens another function window in place of this one.
     void switchToPage(int page);
+    // The background menu of a calculation window ("*Mehr..." and a right click on the
+    // window): "*Report öffnen", "*Autom.öffnen" with its check mark, "*Berechnungen",
+    // then what the window adds. Public so that tests can run its entries.
+    QMenu* buildBackgroundMenu(QWidget* parent);
     void requestQuit();
     void openOptions();
     // Builds the window menu; public so that tests can run its entries.
@@ -53,23 +57,40 @@ protected:
     // variant that clears the fields calculated from them.
     void installFieldMenu(QLineEdit* field, bool corresponding = false);
     void addBottomButton(QPushButton* button);
+    void addBottomWidget(QWidget* widget);
+
+    // Calculation windows: a "*Mehr..." button beside the window's own buttons and the
+    // same menu on a right click into the window.
+    void enableBackgroundMenu();
+    // "*Report öffnen": build the report, write it and open it.
+    virtual void openReportCommand() { }
+    // More entries at the end of the background menu.
+    virtual void extendBackgroundMenu(QMenu*) { }
+    // The program-wide "open reports automatically" option; setting it marks the options
+    // changed and calls reportOpeningChanged().
+    bool reportsOpenAutomatically() const;
+    void setReportsOpenAutomatically(bool on);
+    virtual void reportOpeningChanged() { }
 
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
     void moveEvent(QMoveEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void showWindowMenu();
     void addMenuItems(QMenu* menu, const std::vector<MenuItem>& items);
     void showFieldMenu(QLineEdit* field, bool corresponding, const QPoint& position);
     void retranslateFrame();
+    int bottomInsertIndex() const;
 
     AppController& m_controller;
     int m_page;
     QVBoxLayout* m_content = nullptr;
     QPushButton* m_menuButton = nullptr;
     QPushButton* m_quitButton = nullptr;
+    QPushButton* m_moreButton = nullptr;
     QHBoxLayout* m_bottom = nullptr;
 };
 

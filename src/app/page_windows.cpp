@@ -3,6 +3,7 @@
 #include "app/app_controller.h"
 #include "app/pages.h"
 #include "app/title_only_window.h"
+#include "machining/cutting_data/cutting_data_window.h"
 #include "options/options_dialog.h"
 
 namespace kvt {
@@ -12,6 +13,8 @@ FunctionWindow* createPageWindow(int page, AppController& controller)
     const PageInfo* info = pageInfo(page);
     if (!info || page == page::Calculations)
         return nullptr;
+    if (page == page::CuttingData)
+        return new CuttingDataWindow(controller);
     return new TitleOnlyWindow(controller, page);
 }
 

@@ -1,0 +1,529 @@
+#include "machining/cutting_data/cutting_data_form.h"
+
+#include "app/open_dialog_data.h"
+#include "common/field_validation.h"
+#include "common/report_writer.h"
+#include "common/stamps.h"
+#include "common/units.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace kvt {
+
+namespace {
+
+// Conversion kinds of units.h.
+constexpr int kLengthKind = 1;
+constexpr int kFeedKind = 5;
+constexpr int kCuttingSpeedKind = 6;
+constexpr int kPlainKind = 7;
+
+// Unit text kinds of units.h (label units).
+constexpr int kUnitMillimetre = 1;
+constexpr int kUnitFeedRate = 2;
+constexpr int kUnitFeedPerRevolution = 3;
+constexpr int kUnitCuttingSpeed = 4;
+constexpr int kUnitSpindleSpeed = 5;
+constexpr int kUnitMilliseconds = 10;
+
+constexpr int kWindowTitleId = 70120;
+constexpr const char* kWindowTitle = "*Schnittdaten Calculator";
+
+struct InputInfo {
+    CaptionText caption;
+    int conversionKind;
+    ValueKind valueKind;
+};
+
+// The feed per tooth is a length per tooth, so its unit is a length (mm or inch), not a
+// feed rate.
+constexpr std::array<InputInfo, kCuttingInputCount> kInputs = {{
+    {{71001, "*Durchmesser D", kUnitMillimetre}, kLengthKind, ValueKind::Float},
+    {{71002, "*Schnittgeschwindigkeit Vc", kUnitCuttingSpeed}, kCuttingSpeedKind, ValueKind::Float},
+    {{71003, "*Vorschub pro Umdrehung fn", kUnitFeedPerRevolution}, kFeedKind, ValueKind::Float},
+    {{71004, "*Zahnvorschub fz", kUnitMillimetre}, kLengthKind, ValueKind::Float},
+    {{71005, "*Zähne Anzahl n", kNoUnit}, kPlainKind, ValueKind::Integer},
+    {{71006, "*Tauchvorschub % von vf", kNoUnit}, kPlainKind, ValueKind::Integer},
+    {{71007, "*Umdrehungen während Verweilzeit", kNoUnit}, kPlainKind, ValueKind::Float},
+    {{71008, "*Radius für rot. Vorschub", kUnitMillimetre}, kLengthKind, ValueKind::Float},
+}};
+
+constexpr std::array<CaptionText, kCuttingResultCount> kResultCaptions = {{
+    {71011, "*Vorschubsgeschwindigkeit vf", kUnitFeedRate},
+    {71012, "*Tauchvorschub vf", kUnitFeedRate},
+    {71013, "*Drehzahl", kUnitSpindleSpeed},
+    {71011, "*Vorschubsgeschwindigkeit vf", kUnitFeedRate},
+    {71012, "*Tauchvorschub vf", kUnitFeedRate},
+    {71014, "*Drehzahlstufe", kUnitSpindleSpeed},
+    {71002, "*Schnittgeschwindigkeit Vc", kUnitCuttingSpeed},
+    {71017, "*Theoretisch", kNoUnit},
+    {71018, "*Drehzahlstufenkorrigiert", kNoUnit},
+    {71017, "*Theoretisch", kNoUnit},
+    {71018, "*Drehzahlstufenkorrigiert", kNoUnit},
+}};
+
+// The report names theoretical and corrected values apart.
+constexpr std::array<CaptionText, kCuttingResultCount> kResultReportLabels = {{
+    {71070, "*Vorschubsgeschwindigkeit vf theoretisch", kUnitFeedRate},
+    {71071, "*Tauchvorschub vf theoretisch", kUnitFeedRate},
+    {71072, "*Drehzahl theoretisch", kUnitSpindleSpeed},
+    {71075, "*Vorschubsgeschwindigkeit vf korrigiert", kUnitFeedRate},
+    {71076, "*Tauchvorschub vf korrigiert", kUnitFeedRate},
+    {71014, "*Drehzahlstufe", kUnitSpindleSpeed},
+    {71078, "*Schnittgeschwindigkeit Vc bei Drehzahlstufe", kUnitCuttingSpeed},
+    {71073, "*Verweilzeit theoretisch", kUnitMilliseconds},
+    {71079, "*Verweilzeit korrigiert", kUnitMilliseconds},
+    {71074, "*Rot. Vorschub theoretisch [Grad/min]", kNoUnit},
+    {71080, "*Rot. Vorschub korrigiert [Grad/min]", kNoUnit},
+}};
+
+constexpr CaptionText kAxialFeedReportLabel {71081, "*Vorschub pro Umdrehung axial fn", kUnitFeedPerRevolution};
+
+std::string labelText(const CaptionText& caption, const TextLookup& texts, int unitSystem)
+{
+    return unitLabel(texts, caption.id, caption.builtin, unitSystem, caption.unitText);
+}
+
+// A stored value that a damaged file may have made absurd counts as 0.
+float sane(float value)
+{
+    return std::isfinite(value) && value > 0.0f ? value : 0.0f;
+}
+
+void copyFloatBits(std::int32_t& target, float value)
+{
+    static_assert(sizeof(float) == sizeof(std::int32_t));
+    std::memcpy(&target, &value, sizeof value);
+}
+
+} // namespace
+
+CuttingDataForm::CuttingDataForm(int unitSystem)
+    : m_unitSystem(unitSystem == kUnitSystemInch ? kUnitSystemInch : kUnitSystemMetric)
+{
+    applyDefaults();
+}
+
+const char* CuttingDataForm::floatFormat() const
+{
+    return m_unitSystem == kUnitSystemInch ? "%6.4f" : "%6.3f";
+}
+
+std::string CuttingDataForm::format(float value) const
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, floatFormat(), static_cast<double>(value));
+    return buffer;
+}
+
+std::string CuttingDataForm::inputCaption(CuttingInput input, const TextLookup& texts) const
+{
+    return labelText(kInputs[index(input)].caption, texts, m_unitSystem) + ":";
+}
+
+std::string CuttingDataForm::resultCaption(CuttingResult result, const TextLookup& texts) const
+{
+    return labelText(kResultCaptions[index(result)], texts, m_unitSystem) + ":";
+}
+
+std::string CuttingDataForm::feedModeName(FeedMode mode, const TextLookup& texts)
+{
+    switch (mode) {
+    case FeedMode::PerRevolution:
+        return texts.text(71031, "*Vorschub pro Umdrehung");
+    case FeedMode::PerTooth:
+        return texts.text(71032, "*Vorschub pro Zahn");
+    case FeedMode::PerRevolutionAxial:
+        return texts.text(71033, "*Vorschub pro Umdrehung axial");
+    case FeedMode::SpeedOnly:
+        break;
+    }
+    return texts.text(71034, "*Nur Drehzahl über Vc");
+}
+
+ValueKind CuttingDataForm::inputKind(CuttingInput input)
+{
+    return kInputs[index(input)].valueKind;
+}
+
+bool CuttingDataForm::setInputText(CuttingInput input, std::string& text)
+{
+    const InputInfo& info = kInputs[index(input)];
+    std::string working = text;
+    ParseResult parsed;
+    const bool valid = validateField(working, kInputClass, info.valueKind, parsed);
+    if (!valid) {
+        // The cut text is what the field shows from now on; the value stays.
+        text = working;
+        m_inputTexts[index(input)] = text;
+        return false;
+    }
+    m_inputTexts[index(input)] = text;
+    m_inputValues[index(input)]
+        = info.valueKind == ValueKind::Integer ? static_cast<float>(parsed.intValue) : parsed.floatValue;
+    return true;
+}
+
+void CuttingDataForm::setInputNumber(CuttingInput input, float displayValue)
+{
+    std::string text = format(displayValue);
+    setInputText(input, text);
+}
+
+void CuttingDataForm::setInputInteger(CuttingInput input, std::int32_t value)
+{
+    std::string text = std::to_string(value);
+    setInputText(input, text);
+}
+
+void CuttingDataForm::setResultFloat(CuttingResult result, float displayValue)
+{
+    m_resultTexts[index(result)] = format(displayValue);
+}
+
+void CuttingDataForm::setResultInteger(CuttingResult result, std::int32_t value)
+{
+    m_resultTexts[index(result)] = std::to_string(value);
+}
+
+float CuttingDataForm::metric(CuttingInput input) const
+{
+    return toMetric(m_unitSystem, kInputs[index(input)].conversionKind, inputValue(input));
+}
+
+void CuttingDataForm::setFeedMode(FeedMode mode)
+{
+    m_feedMode = mode;
+    m_stepChoice = SpeedStepChoice::Nearest;
+}
+
+bool CuttingDataForm::inputEnabled(FeedMode mode, CuttingInput input)
+{
+    switch (input) {
+    case CuttingInput::Diameter:
+    case CuttingInput::CuttingSpeed:
+    case CuttingInput::DwellRevolutions:
+        return true;
+    case CuttingInput::FeedPerRevolution:
+        return mode == FeedMode::PerRevolution || mode == FeedMode::PerRevolutionAxial;
+    case CuttingInput::FeedPerTooth:
+    case CuttingInput::Teeth:
+        return mode == FeedMode::PerTooth;
+    case CuttingInput::PlungePercent:
+    case CuttingInput::Radius:
+        return mode == FeedMode::PerRevolution || mode == FeedMode::PerTooth;
+    }
+    return false;
+}
+
+bool CuttingDataForm::resultEnabled(FeedMode mode, CuttingResult result)
+{
+    const bool feedModes = mode == FeedMode::PerRevolution || mode == FeedMode::PerTooth;
+    switch (result) {
+    case CuttingResult::FeedRate:
+    case CuttingResult::CorrectedFeedRate:
+    case CuttingResult::RotaryFeed:
+    case CuttingResult::CorrectedRotaryFeed:
+        return feedModes;
+    case CuttingResult::PlungeFeed:
+    case CuttingResult::CorrectedPlungeFeed:
+        return feedModes || mode == FeedMode::PerRevolutionAxial;
+    case CuttingResult::SpindleSpeed:
+    case CuttingResult::StepSpeed:
+    case CuttingResult::CorrectedCuttingSpeed:
+    case CuttingResult::Dwell:
+    case CuttingResult::CorrectedDwell:
+        return true;
+    }
+    return false;
+}
+
+void CuttingDataForm::applyDefaults()
+{
+    m_feedMode = FeedMode::SpeedOnly;
+    m_stepChoice = SpeedStepChoice::Nearest;
+    const bool inch = m_unitSystem == kUnitSystemInch;
+    std::string diameter = inch ? "0.3125" : "20.0";
+    std::string speed = inch ? "100" : "24";
+    std::string percent = "50";
+    setInputText(CuttingInput::Diameter, diameter);
+    setInputText(CuttingInput::CuttingSpeed, speed);
+    setInputText(CuttingInput::PlungePercent, percent);
+}
+
+bool CuttingDataForm::calculateCommand(std::span<const float, kSpeedStepTableSize> steps)
+{
+    m_stepChoice = SpeedStepChoice::Nearest;
+    return calculate(steps);
+}
+
+bool CuttingDataForm::chooseSpeedStep(SpeedStepChoice choice, std::span<const float, kSpeedStepTableSize> steps)
+{
+    m_stepChoice = choice;
+    return calculate(steps);
+}
+
+bool CuttingDataForm::calculate(std::span<const float, kSpeedStepTableSize> steps)
+{
+    if (inputValue(CuttingInput::Diameter) == 0.0f || inputValue(CuttingInput::CuttingSpeed) == 0.0f)
+        return false;
+
+    const float diameter = metric(CuttingInput::Diameter);
+    const float cuttingSpeed = metric(CuttingInput::CuttingSpeed);
+    const float revolutions = inputValue(CuttingInput::DwellRevolutions);
+    const std::int32_t n = SpindleSpeed(cuttingSpeed, diameter);
+    setResultInteger(CuttingResult::SpindleSpeed, n);
+    setResultInteger(CuttingResult::Dwell, truncateToInt(DwellTime(n, revolutions).value_or(0.0f)));
+
+    const SpeedSteps choices = SelectSpeedSteps(n, steps);
+    std::int32_t s = choices.nearest;
+    if (m_stepChoice == SpeedStepChoice::OneStepLower)
+        s = choices.lower;
+    else if (m_stepChoice == SpeedStepChoice::OneStepHigher)
+        s = choices.higher;
+    setResultInteger(CuttingResult::StepSpeed, s);
+    setResultInteger(CuttingResult::CorrectedDwell, truncateToInt(DwellTime(s, revolutions).value_or(0.0f)));
+
+    const float correctedSpeed = CuttingSpeed(s, diameter);
+    float shownSpeed = toDisplay(m_unitSystem, kCuttingSpeedKind, correctedSpeed);
+    if (m_stepChoice == SpeedStepChoice::OneStepHigher)
+        shownSpeed = std::trunc(shownSpeed);
+    setResultFloat(CuttingResult::CorrectedCuttingSpeed, shownSpeed);
+
+    m_calculated = {};
+    m_calculated.diameter = diameter;
+    m_calculated.cuttingSpeed = cuttingSpeed;
+    m_calculated.spindleSpeed = n;
+    m_calculated.stepSpeed = s;
+    m_calculated.correctedCuttingSpeed = correctedSpeed;
+
+    const auto percent = static_cast<std::int32_t>(inputValue(CuttingInput::PlungePercent));
+    auto feeds = [&](float feedRate, float correctedFeedRate, bool rotary) {
+        m_calculated.feedRate = feedRate;
+        m_calculated.correctedFeedRate = correctedFeedRate;
+        m_calculated.plungeFeed = PlungeFeed(feedRate, percent);
+        m_calculated.correctedPlungeFeed = PlungeFeed(correctedFeedRate, percent);
+        setResultFloat(CuttingResult::PlungeFeed, toDisplay(m_unitSystem, kFeedKind, m_calculated.plungeFeed));
+        setResultFloat(
+            CuttingResult::CorrectedPlungeFeed, toDisplay(m_unitSystem, kFeedKind, m_calculated.correctedPlungeFeed));
+        if (!rotary)
+            return;
+        const float radius = metric(CuttingInput::Radius);
+        setResultFloat(CuttingResult::FeedRate, toDisplay(m_unitSystem, kFeedKind, feedRate));
+        setResultFloat(CuttingResult::CorrectedFeedRate, toDisplay(m_unitSystem, kFeedKind, correctedFeedRate));
+        setResultFloat(CuttingResult::RotaryFeed, RotaryFeed(feedRate, radius));
+        setResultFloat(CuttingResult::CorrectedRotaryFeed, RotaryFeed(correctedFeedRate, radius));
+    };
+
+    switch (m_feedMode) {
+    case FeedMode::PerRevolution: {
+        const float fn = metric(CuttingInput::FeedPerRevolution);
+        feeds(FeedRatePerRevolution(n, fn), FeedRatePerRevolution(s, fn), true);
+        break;
+    }
+    case FeedMode::PerTooth: {
+        const float fz = metric(CuttingInput::FeedPerTooth);
+        const auto z = static_cast<std::int32_t>(inputValue(CuttingInput::Teeth));
+        feeds(FeedRatePerTooth(n, z, fz), FeedRatePerTooth(s, z, fz), true);
+        break;
+    }
+    case FeedMode::PerRevolutionAxial: {
+        // Only the plunge feed is shown; the feed-rate and rotary fields keep what the
+        // other modes wrote there.
+        const float fn = metric(CuttingInput::FeedPerRevolution);
+        feeds(FeedRatePerRevolution(n, fn), FeedRatePerRevolution(s, fn), false);
+        break;
+    }
+    case FeedMode::SpeedOnly:
+        break;
+    }
+    m_resultsValid = true;
+    return true;
+}
+
+bool CuttingDataForm::fill(const CuttingDataBlock& block)
+{
+    auto number = [this](CuttingInput input, float stored) {
+        setInputNumber(input, toDisplay(m_unitSystem, kInputs[index(input)].conversionKind, sane(stored)));
+    };
+    number(CuttingInput::Diameter, block.diameter);
+    number(CuttingInput::CuttingSpeed, block.cuttingSpeed);
+    number(CuttingInput::FeedPerRevolution, block.feedPerRevolution);
+    number(CuttingInput::FeedPerTooth, block.feedPerTooth);
+    number(CuttingInput::DwellRevolutions, block.dwellRevolutions);
+    number(CuttingInput::Radius, block.radius);
+    setInputInteger(CuttingInput::Teeth, truncateToInt(sane(block.teeth)));
+    setInputInteger(CuttingInput::PlungePercent, std::max(block.plungePercent, 0));
+
+    const bool inch = m_unitSystem == kUnitSystemInch;
+    std::string text;
+    if (inputValue(CuttingInput::Diameter) == 0.0f) {
+        text = inch ? "0.3125" : "20.0";
+        setInputText(CuttingInput::Diameter, text);
+    }
+    if (inputValue(CuttingInput::CuttingSpeed) == 0.0f) {
+        text = inch ? "100" : "24";
+        setInputText(CuttingInput::CuttingSpeed, text);
+    }
+    if (inputValue(CuttingInput::PlungePercent) == 0.0f) {
+        text = "50";
+        setInputText(CuttingInput::PlungePercent, text);
+    }
+
+    // A block never saved (or damaged) has no flag or several: the defaults stay.
+    auto single = [](const std::uint8_t* flags, int count) -> int {
+        int chosen = -1;
+        for (int i = 0; i < count; ++i) {
+            if (flags[i] == 0)
+                continue;
+            if (chosen >= 0)
+                return -1;
+            chosen = i;
+        }
+        return chosen;
+    };
+    if (const int mode = single(block.feedModeFlags, 4); mode >= 0)
+        m_feedMode = static_cast<FeedMode>(mode + 1);
+    if (const int step = single(block.speedStepFlags, 3); step >= 0)
+        m_stepChoice = static_cast<SpeedStepChoice>(step);
+    return block.resultsValid != 0;
+}
+
+CuttingDataBlock CuttingDataForm::store(bool openReportAutomatically) const
+{
+    CuttingDataBlock block {};
+    block.diameter = metric(CuttingInput::Diameter);
+    block.cuttingSpeed = metric(CuttingInput::CuttingSpeed);
+    block.feedPerRevolution = metric(CuttingInput::FeedPerRevolution);
+    block.feedPerTooth = metric(CuttingInput::FeedPerTooth);
+    block.radius = metric(CuttingInput::Radius);
+    block.teeth = inputValue(CuttingInput::Teeth);
+    block.dwellRevolutions = inputValue(CuttingInput::DwellRevolutions);
+    block.plungePercent = static_cast<std::int32_t>(inputValue(CuttingInput::PlungePercent));
+    block.feedModeFlags[static_cast<int>(m_feedMode) - 1] = 1;
+    block.speedStepFlags[static_cast<int>(m_stepChoice)] = 1;
+    block.resultsValid = m_resultsValid ? 1 : 0;
+    block.openReportAutomatically = openReportAutomatically ? 1 : 0;
+    return block;
+}
+
+std::string CuttingDataForm::reportText(const TextLookup& texts, int languageCode, const LocalDateTime& time) const
+{
+    std::string report = dateTimeStamp(languageCode, time);
+    report += kReportLineEnd;
+    report += reportSeparator(44);
+    report += reportSeparator(69);
+    report += texts.text(kWindowTitleId, kWindowTitle);
+    report += kReportLineEnd;
+    report += feedModeName(m_feedMode, texts);
+    report += kReportLineEnd;
+
+    auto input = [&](CuttingInput which) {
+        const InputInfo& info = kInputs[index(which)];
+        const std::string value = info.valueKind == ValueKind::Integer
+            ? std::to_string(static_cast<std::int32_t>(inputValue(which)))
+            : format(inputValue(which));
+        const CaptionText& label
+            = which == CuttingInput::FeedPerRevolution && m_feedMode == FeedMode::PerRevolutionAxial
+            ? kAxialFeedReportLabel
+            : info.caption;
+        report += reportLine(labelText(label, texts, m_unitSystem), value);
+    };
+    auto result = [&](CuttingResult which) {
+        report += reportLine(labelText(kResultReportLabels[index(which)], texts, m_unitSystem), resultText(which));
+    };
+
+    input(CuttingInput::Diameter);
+    input(CuttingInput::CuttingSpeed);
+    if (m_feedMode == FeedMode::PerTooth) {
+        input(CuttingInput::FeedPerTooth);
+        input(CuttingInput::Teeth);
+    }
+    input(CuttingInput::PlungePercent);
+    if (m_feedMode == FeedMode::PerRevolution || m_feedMode == FeedMode::PerRevolutionAxial)
+        input(CuttingInput::FeedPerRevolution);
+    input(CuttingInput::DwellRevolutions);
+    if (m_feedMode == FeedMode::PerRevolution || m_feedMode == FeedMode::PerTooth)
+        input(CuttingInput::Radius);
+
+    switch (m_feedMode) {
+    case FeedMode::SpeedOnly:
+        for (CuttingResult which : {CuttingResult::SpindleSpeed, CuttingResult::Dwell, CuttingResult::StepSpeed,
+                 CuttingResult::CorrectedCuttingSpeed, CuttingResult::CorrectedDwell})
+            result(which);
+        break;
+    case FeedMode::PerRevolutionAxial:
+        for (CuttingResult which : {CuttingResult::SpindleSpeed, CuttingResult::PlungeFeed, CuttingResult::Dwell,
+                 CuttingResult::StepSpeed, CuttingResult::CorrectedCuttingSpeed, CuttingResult::CorrectedPlungeFeed,
+                 CuttingResult::CorrectedDwell})
+            result(which);
+        break;
+    case FeedMode::PerRevolution:
+    case FeedMode::PerTooth:
+        for (CuttingResult which : {CuttingResult::FeedRate, CuttingResult::PlungeFeed, CuttingResult::SpindleSpeed,
+                 CuttingResult::Dwell, CuttingResult::RotaryFeed, CuttingResult::CorrectedFeedRate,
+                 CuttingResult::CorrectedPlungeFeed, CuttingResult::StepSpeed, CuttingResult::CorrectedCuttingSpeed,
+                 CuttingResult::CorrectedDwell, CuttingResult::CorrectedRotaryFeed})
+            result(which);
+        break;
+    }
+    return report;
+}
+
+void CuttingDataForm::takeOverTool(const ToolHandOver& tool)
+{
+    const float diameter = sane(tool.diameter);
+    const float speed = sane(tool.cuttingSpeed);
+    const float perTooth = sane(tool.feedPerTooth);
+    const float perRevolution = sane(tool.feedPerRevolution);
+    const float axial = sane(tool.axialFeedPerRevolution);
+    const std::int32_t teeth = std::max(tool.teeth, 0);
+
+    FeedMode mode = FeedMode::SpeedOnly;
+    if (perTooth > 0.0f && teeth > 0)
+        mode = FeedMode::PerTooth;
+    else if (perRevolution > 0.0f)
+        mode = FeedMode::PerRevolution;
+    else if (axial > 0.0f)
+        mode = FeedMode::PerRevolutionAxial;
+
+    auto number = [this](CuttingInput input, float value) {
+        setInputNumber(input, toDisplay(m_unitSystem, kInputs[index(input)].conversionKind, value));
+    };
+    number(CuttingInput::Diameter, diameter);
+    number(CuttingInput::CuttingSpeed, speed);
+    number(CuttingInput::FeedPerTooth, perTooth);
+    // The axial mode works with the feed per revolution field.
+    number(CuttingInput::FeedPerRevolution, mode == FeedMode::PerRevolutionAxial ? axial : perRevolution);
+    setInputInteger(CuttingInput::Teeth, teeth);
+    if (mode == FeedMode::PerRevolutionAxial)
+        setInputInteger(CuttingInput::PlungePercent, 100);
+    setFeedMode(mode);
+}
+
+void CuttingDataForm::handBack(ToolReturnCode code, OpenDialogData& state) const
+{
+    ToolHandOver& back = state.toolHandOver;
+    back.returnCode = static_cast<std::int32_t>(code);
+    state.toolReturnMode = static_cast<std::uint8_t>(code);
+    if (code == ToolReturnCode::WithoutData)
+        return;
+    const bool theoretical = code == ToolReturnCode::TheoreticalValue;
+    back.returnSpindleSpeed = static_cast<float>(theoretical ? m_calculated.spindleSpeed : m_calculated.stepSpeed);
+    back.returnCuttingSpeed = theoretical ? m_calculated.cuttingSpeed : m_calculated.correctedCuttingSpeed;
+    back.returnDiameter = m_calculated.diameter;
+    back.returnFeedRate = theoretical ? m_calculated.feedRate : m_calculated.correctedFeedRate;
+    back.returnPlungeFeed = theoretical ? m_calculated.plungeFeed : m_calculated.correctedPlungeFeed;
+    // The same five values in the older return area: the speed as a float, the other
+    // four as the bit patterns of their floats.
+    state.toolReturnSpindleSpeed = back.returnSpindleSpeed;
+    copyFloatBits(state.toolReturnValues[0], back.returnCuttingSpeed);
+    copyFloatBits(state.toolReturnValues[1], back.returnDiameter);
+    copyFloatBits(state.toolReturnValues[2], back.returnFeedRate);
+    copyFloatBits(state.toolReturnValues[3], back.returnPlungeFeed);
+}
+
+} // namespace kvt

@@ -1,0 +1,177 @@
+#pragma once
+// The cutting data window without its widgets: the eight inputs as texts and their
+// parsed values (display units), the feed mode with the fields it enables, the speed
+// step choice, the calculation with its unit conversions, the result texts, the saved
+// block in the options record, the report text and the hand-over with the tool
+// management window. The Qt dialog only shows what this class says.
+
+#include "common/field_validation.h"
+#include "common/text_lookup.h"
+#include "machining/cutting_data/cutting_data.h"
+#include "options/options_record.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace kvt {
+
+struct OpenDialogData;
+struct ToolHandOver;
+struct LocalDateTime;
+
+// Mode numbers 1 to 4 are the ones the picture and the report use.
+enum class FeedMode : int { PerRevolution = 1, PerTooth = 2, PerRevolutionAxial = 3, SpeedOnly = 4 };
+enum class SpeedStepChoice : int { Nearest = 0, OneStepLower = 1, OneStepHigher = 2 };
+
+// In the order of the window and of the field context menu.
+enum class CuttingInput : int {
+    Diameter,
+    CuttingSpeed,
+    FeedPerRevolution,
+    FeedPerTooth,
+    Teeth,
+    PlungePercent,
+    DwellRevolutions,
+    Radius,
+};
+inline constexpr int kCuttingInputCount = 8;
+
+enum class CuttingResult : int {
+    FeedRate,
+    PlungeFeed,
+    SpindleSpeed,
+    CorrectedFeedRate,
+    CorrectedPlungeFeed,
+    StepSpeed,
+    CorrectedCuttingSpeed,
+    Dwell,
+    CorrectedDwell,
+    RotaryFeed,
+    CorrectedRotaryFeed,
+};
+inline constexpr int kCuttingResultCount = 11;
+
+// How the window goes back to the tool management window.
+enum class ToolReturnCode : int { TheoreticalValue = 1, StepValue = 2, WithoutData = 3 };
+
+// The window's block of the options record. Values are metric; the layout is what
+// earlier runs saved, so fields are only ever appended.
+struct CuttingDataBlock {
+    float diameter; // mm
+    float cuttingSpeed; // m/min
+    float feedPerRevolution; // mm
+    float feedPerTooth; // mm
+    float teeth; // a count, kept as a float
+    float dwellRevolutions;
+    std::int32_t plungePercent;
+    float radius; // mm
+    std::uint8_t feedModeFlags[4]; // exactly one set, in FeedMode order
+    std::uint8_t speedStepFlags[3]; // exactly one set, in SpeedStepChoice order
+    std::uint8_t resultsValid;
+    // A copy of the program-wide "open reports automatically" option at the last store;
+    // the option itself is the one the window follows.
+    std::uint8_t openReportAutomatically;
+};
+static_assert(sizeof(CuttingDataBlock) <= kWindowBlockSize);
+
+// A caption: the label text with the unit for the unit system and the trailing colon.
+struct CaptionText {
+    int id;
+    const char* builtin;
+    int unitText; // unit text kind (units.h), kNoUnit for none
+};
+
+class CuttingDataForm {
+public:
+    explicit CuttingDataForm(int unitSystem);
+
+    int unitSystem() const { return m_unitSystem; }
+    // "%6.3f" metric, "%6.4f" inch.
+    const char* floatFormat() const;
+
+    // Field captions ("*Durchmesser D [mm]:") in the current language and unit system.
+    std::string inputCaption(CuttingInput input, const TextLookup& texts) const;
+    std::string resultCaption(CuttingResult result, const TextLookup& texts) const;
+    static std::string feedModeName(FeedMode mode, const TextLookup& texts);
+    // Counts (teeth, plunge percentage) are whole numbers, the rest floats.
+    static ValueKind inputKind(CuttingInput input);
+    static constexpr int kInputClass = 1; // digits and one point, no sign
+
+    // A changed field text. The text is parsed at once by the shared field validation;
+    // an invalid text is cut back (the caller shows the cut text) and the value stays
+    // the last valid one. Returns false when the text was cut.
+    bool setInputText(CuttingInput input, std::string& text);
+    const std::string& inputText(CuttingInput input) const { return m_inputTexts[index(input)]; }
+    // The parsed value in display units (the count fields as whole numbers).
+    float inputValue(CuttingInput input) const { return m_inputValues[index(input)]; }
+    const std::string& resultText(CuttingResult result) const { return m_resultTexts[index(result)]; }
+
+    FeedMode feedMode() const { return m_feedMode; }
+    // Sets the mode and goes back to the nearest speed step; results stay as they are.
+    void setFeedMode(FeedMode mode);
+    SpeedStepChoice speedStepChoice() const { return m_stepChoice; }
+    static bool inputEnabled(FeedMode mode, CuttingInput input);
+    static bool resultEnabled(FeedMode mode, CuttingResult result);
+
+    // The texts every opening starts from: speed only, nearest step, the default
+    // diameter and cutting speed of the unit system and 50 % plunge feed.
+    void applyDefaults();
+
+    // The "*Berechnen" command: back to the nearest step, then calculate.
+    bool calculateCommand(std::span<const float, kSpeedStepTableSize> steps);
+    // A speed step radio button: that step, then calculate.
+    bool chooseSpeedStep(SpeedStepChoice choice, std::span<const float, kSpeedStepTableSize> steps);
+    // Calculates with the current choice. False, and nothing changed, when the diameter
+    // or the cutting speed is 0.
+    bool calculate(std::span<const float, kSpeedStepTableSize> steps);
+    bool resultsValid() const { return m_resultsValid; }
+
+    // Writes the saved block into the fields; returns whether results were valid when
+    // it was saved (the window then calculates again). Damaged values (not a number,
+    // infinite, negative) count as 0, damaged flags leave the defaults.
+    bool fill(const CuttingDataBlock& block);
+    CuttingDataBlock store(bool openReportAutomatically) const;
+
+    // The report text: stamp, separators, title, mode, inputs and results of the mode.
+    std::string reportText(const TextLookup& texts, int languageCode, const LocalDateTime& time) const;
+
+    // Takes over a tool handed over by the tool management window (metric values) and
+    // picks the feed mode from what it has.
+    void takeOverTool(const ToolHandOver& tool);
+    // Fills the way back into the central state.
+    void handBack(ToolReturnCode code, OpenDialogData& state) const;
+
+private:
+    static std::size_t index(CuttingInput input) { return static_cast<std::size_t>(input); }
+    static std::size_t index(CuttingResult result) { return static_cast<std::size_t>(result); }
+    void setInputNumber(CuttingInput input, float displayValue);
+    void setInputInteger(CuttingInput input, std::int32_t value);
+    void setResultFloat(CuttingResult result, float displayValue);
+    void setResultInteger(CuttingResult result, std::int32_t value);
+    std::string format(float value) const;
+    float metric(CuttingInput input) const;
+
+    int m_unitSystem;
+    FeedMode m_feedMode = FeedMode::SpeedOnly;
+    SpeedStepChoice m_stepChoice = SpeedStepChoice::Nearest;
+    bool m_resultsValid = false;
+    std::array<std::string, kCuttingInputCount> m_inputTexts;
+    std::array<float, kCuttingInputCount> m_inputValues {};
+    std::array<std::string, kCuttingResultCount> m_resultTexts;
+
+    // What the last calculation gave, metric, for the way back to the tool window.
+    struct Calculated {
+        float diameter = 0; // mm
+        float cuttingSpeed = 0; // m/min
+        std::int32_t spindleSpeed = 0;
+        std::int32_t stepSpeed = 0;
+        float correctedCuttingSpeed = 0;
+        float feedRate = 0;
+        float plungeFeed = 0;
+        float correctedFeedRate = 0;
+        float correctedPlungeFeed = 0;
+    } m_calculated;
+};
+
+} // namespace kvt

@@ -1,0 +1,284 @@
+// The cutting data dialog offscreen, driven as a user would: typing, radio buttons,
+// "*Berechnen", reports, switching away and back, and the way back to the tool window.
+
+#include "app/app_controller.h"
+#include "app/qt_platform.h"
+#include "app/title_only_window.h"
+#include "common/clock.h"
+#include "common/report_writer.h"
+#include "machining/cutting_data/cutting_data_window.h"
+#include "options/options_record.h"
+
+#include "app/fakes.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <unistd.h>
+
+namespace kvt {
+namespace {
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "machining_tests";
+        static char* argv[] = {name, nullptr};
+        m_app = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { m_app.reset(); }
+
+private:
+    std::unique_ptr<QApplication> m_app;
+};
+[[maybe_unused]] auto* const g_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+class RecordingViewer final : public TextViewerLauncher {
+public:
+    std::vector<std::filesystem::path> opened;
+    bool open(const std::filesystem::path& file) override
+    {
+        opened.push_back(file);
+        return true;
+    }
+};
+
+QAction* findAction(QMenu* menu, const QString& text)
+{
+    for (QAction* action : menu->actions()) {
+        if (action->text() == text)
+            return action;
+        if (action->menu()) {
+            if (QAction* inner = findAction(action->menu(), text))
+                return inner;
+        }
+    }
+    return nullptr;
+}
+
+class CuttingDataWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root = std::filesystem::temp_directory_path() / ("kvt_cutting_" + std::to_string(::getpid()));
+        std::filesystem::remove_all(root);
+        std::filesystem::create_directories(root / "bin");
+        system.exe = root / "bin" / "Kalvora_Tools";
+        system.dataRoot = root / "share";
+        clock.setLocalTime({2025, 3, 7, 14, 5, 9});
+        controller = std::make_unique<AppController>(ControllerServices {host, system, settings, boxes, storage});
+        host.setController(controller.get());
+        host.setWindowFactory([this](int page, AppController& c) -> FunctionWindow* {
+            if (page == 120)
+                return new CuttingDataWindow(c, CuttingDataServices {&boxes, &viewer, &clock});
+            return new TitleOnlyWindow(c, page);
+        });
+        ASSERT_TRUE(controller->startUp());
+        boxes.shown.clear(); // the notice about the missing language module
+        float* steps = controller->options()->machines[0].speedSteps;
+        for (float step : {100.0f, 250.0f, 400.0f, 630.0f, 1000.0f})
+            *steps++ = step;
+    }
+    void TearDown() override
+    {
+        controller.reset();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        std::filesystem::remove_all(root);
+    }
+
+    CuttingDataWindow* window() const
+    {
+        return static_cast<CuttingDataWindow*>(static_cast<FunctionWindow*>(controller->state()->windows.cuttingData));
+    }
+    void typeInto(QLineEdit* edit, const char* text)
+    {
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, QString::fromUtf8(text));
+    }
+    std::vector<std::filesystem::path> reports() const
+    {
+        std::vector<std::filesystem::path> files;
+        const auto folder = controller->dataDirectory() / "SDR";
+        if (std::filesystem::is_directory(folder)) {
+            for (const auto& entry : std::filesystem::directory_iterator(folder))
+                files.push_back(entry.path());
+        }
+        return files;
+    }
+    QPushButton* button(const char* name) const { return window()->findChild<QPushButton*>(QString::fromUtf8(name)); }
+
+    std::filesystem::path root;
+    QtWindowHost host;
+    test::FakeSystem system;
+    test::FakeSettings settings;
+    test::FakeBoxes boxes;
+    test::MemoryOptionsStorage storage;
+    RecordingViewer viewer;
+    FixedClock clock;
+    std::unique_ptr<AppController> controller;
+};
+
+TEST_F(CuttingDataWindowTest, EveryFieldIsNamedByItsCaptionAndTheModeSetsWhatIsEnabled)
+{
+    CuttingDataWindow* w = window();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->accessibleName(), QStringLiteral("*Schnittdaten Calculator"));
+    for (QLabel* label : w->findChildren<QLabel*>()) {
+        if (auto* edit = qobject_cast<QLineEdit*>(label->buddy())) {
+            EXPECT_EQ(edit->accessibleName(), label->text());
+        }
+    }
+    EXPECT_EQ(w->inputField(CuttingInput::Diameter)->accessibleName(), QStringLiteral("*Durchmesser D [mm]:"));
+    EXPECT_EQ(w->inputField(CuttingInput::Diameter)->text(), QStringLiteral("20.0"));
+    EXPECT_TRUE(w->feedModeButton(FeedMode::SpeedOnly)->isChecked());
+    EXPECT_FALSE(w->inputField(CuttingInput::FeedPerRevolution)->isEnabled());
+    EXPECT_TRUE(w->resultField(CuttingResult::SpindleSpeed)->isReadOnly());
+
+    // The enable table itself is tested on the form; here its wiring.
+    w->feedModeButton(FeedMode::PerRevolutionAxial)->click();
+    EXPECT_TRUE(w->inputField(CuttingInput::FeedPerRevolution)->isEnabled());
+    EXPECT_FALSE(w->inputLabel(CuttingInput::PlungePercent)->isEnabled());
+    EXPECT_FALSE(w->resultField(CuttingResult::FeedRate)->isEnabled());
+}
+
+TEST_F(CuttingDataWindowTest, CalculateWritesTheReportAndOpensItWhenAsked)
+{
+    CuttingDataWindow* w = window();
+    w->feedModeButton(FeedMode::PerRevolution)->click();
+    typeInto(w->inputField(CuttingInput::FeedPerRevolution), "0,1x");
+    EXPECT_EQ(w->inputField(CuttingInput::FeedPerRevolution)->text(), QStringLiteral("0.1")); // cut back
+    typeInto(w->inputField(CuttingInput::Radius), "50");
+
+    QTest::mouseClick(button("calculateButton"), Qt::LeftButton);
+    EXPECT_EQ(w->resultField(CuttingResult::SpindleSpeed)->text(), QStringLiteral("381"));
+    EXPECT_EQ(w->resultField(CuttingResult::StepSpeed)->text(), QStringLiteral("400"));
+    EXPECT_EQ(w->resultField(CuttingResult::FeedRate)->text(), QStringLiteral("38.100"));
+    EXPECT_EQ(w->resultField(CuttingResult::CorrectedFeedRate)->text(), QStringLiteral("40.000"));
+    ASSERT_EQ(reports().size(), 1u);
+    EXPECT_TRUE(viewer.opened.empty());
+
+    w->speedStepButton(SpeedStepChoice::OneStepHigher)->click();
+    EXPECT_EQ(w->resultField(CuttingResult::StepSpeed)->text(), QStringLiteral("630"));
+    EXPECT_EQ(w->resultField(CuttingResult::CorrectedCuttingSpeed)->text(), QStringLiteral("39.000"));
+
+    // The check box and the background menu show the same program-wide option.
+    w->autoOpenBox()->click();
+    EXPECT_EQ(controller->options()->settings.openReportsAutomatically, 1);
+    std::unique_ptr<QMenu> menu(w->buildBackgroundMenu(nullptr));
+    QAction* automatic = findAction(menu.get(), QStringLiteral("*Autom.öffnen"));
+    ASSERT_NE(automatic, nullptr);
+    EXPECT_TRUE(automatic->isChecked());
+    EXPECT_EQ(findAction(menu.get(), QStringLiteral("*Zurück")), nullptr);
+
+    QTest::mouseClick(button("calculateButton"), Qt::LeftButton);
+    EXPECT_TRUE(w->speedStepButton(SpeedStepChoice::Nearest)->isChecked());
+    ASSERT_EQ(viewer.opened.size(), 1u);
+    std::ifstream file(viewer.opened[0], std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("*Vorschubsgeschwindigkeit vf korrigiert [mm/min]\t: 40.000\r\n"), std::string::npos);
+
+    automatic->trigger();
+    EXPECT_EQ(controller->options()->settings.openReportsAutomatically, 0);
+    EXPECT_FALSE(w->autoOpenBox()->isChecked());
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(CuttingDataWindowTest, AReportThatCannotBeWrittenIsReportedAndNotOpened)
+{
+    const auto folder = controller->dataDirectory() / "SDR";
+    std::filesystem::remove_all(folder);
+    std::ofstream(folder) << "in the way";
+    window()->autoOpenBox()->click();
+    QTest::mouseClick(button("calculateButton"), Qt::LeftButton);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text.rfind("*Der Report konnte nicht geschrieben werden:", 0), 0u);
+    EXPECT_TRUE(viewer.opened.empty());
+    EXPECT_EQ(window()->resultField(CuttingResult::SpindleSpeed)->text(), QStringLiteral("381"));
+}
+
+TEST_F(CuttingDataWindowTest, SwitchingAwayAndBackKeepsInputsAndResults)
+{
+    CuttingDataWindow* w = window();
+    w->feedModeButton(FeedMode::PerTooth)->click();
+    typeInto(w->inputField(CuttingInput::Diameter), "12");
+    typeInto(w->inputField(CuttingInput::FeedPerTooth), "0.04");
+    typeInto(w->inputField(CuttingInput::Teeth), "3");
+    QTest::mouseClick(button("calculateButton"), Qt::LeftButton);
+    const QString feedRate = w->resultField(CuttingResult::FeedRate)->text();
+
+    w->switchToPage(122);
+    QApplication::processEvents();
+    EXPECT_EQ(controller->options()->settings.changed, 1);
+    static_cast<FunctionWindow*>(controller->state()->windows.coolant)->switchToPage(120);
+    QApplication::processEvents();
+
+    CuttingDataWindow* again = window();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->inputField(CuttingInput::Diameter)->text(), QStringLiteral("12.000"));
+    EXPECT_EQ(again->inputField(CuttingInput::Teeth)->text(), QStringLiteral("3"));
+    EXPECT_TRUE(again->feedModeButton(FeedMode::PerTooth)->isChecked());
+    EXPECT_EQ(again->resultField(CuttingResult::FeedRate)->text(), feedRate);
+    EXPECT_TRUE(viewer.opened.empty());
+
+    // Another machine's steps apply at once.
+    std::fill_n(controller->options()->machines[3].speedSteps, 3, 0.0f);
+    controller->options()->machines[3].speedSteps[0] = 500.0f;
+    std::unique_ptr<QMenu> menu(again->buildMenu(nullptr));
+    QList<QAction*> machines;
+    for (QAction* action : menu->actions()) {
+        if (action->menu() && action->text() == QStringLiteral("*Maschine wählen..."))
+            machines = action->menu()->actions();
+    }
+    ASSERT_EQ(machines.size(), 10);
+    machines[3]->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(again->resultField(CuttingResult::StepSpeed)->text(), QStringLiteral("500"));
+}
+
+TEST_F(CuttingDataWindowTest, ToolFromToolManagementAndTheWayBack)
+{
+    OpenDialogData& state = *controller->state();
+    state.toolHandOver.diameter = 10.0f;
+    state.toolHandOver.cuttingSpeed = 120.0f;
+    state.toolHandOver.axialFeedPerRevolution = 0.08f;
+    OpenRequest request;
+    request.senderWindow = state.mainWindow;
+    request.originPage = 134;
+    controller->send(AppMessage::OpenCuttingData, request);
+    QApplication::processEvents();
+
+    CuttingDataWindow* w = window();
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->feedModeButton(FeedMode::PerRevolutionAxial)->isChecked());
+    EXPECT_EQ(w->inputField(CuttingInput::FeedPerRevolution)->text(), QStringLiteral(" 0.080"));
+    EXPECT_EQ(w->inputField(CuttingInput::PlungePercent)->text(), QStringLiteral("100"));
+    QTest::mouseClick(button("calculateButton"), Qt::LeftButton);
+    EXPECT_EQ(w->resultField(CuttingResult::SpindleSpeed)->text(), QStringLiteral("3819"));
+
+    std::unique_ptr<QMenu> menu(w->buildBackgroundMenu(nullptr));
+    QAction* back = findAction(menu.get(), QStringLiteral("*Zurück mit Stufen-Wert"));
+    ASSERT_NE(back, nullptr);
+    back->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(state.toolReturnMode, 2);
+    EXPECT_FLOAT_EQ(state.toolHandOver.returnSpindleSpeed, 1000.0f);
+    EXPECT_FLOAT_EQ(state.toolHandOver.returnDiameter, 10.0f);
+    EXPECT_FLOAT_EQ(state.toolHandOver.returnPlungeFeed, 80.0f); // 1000 * 0.08 * 100 %
+    EXPECT_EQ(state.currentPage, 134);
+    EXPECT_EQ(state.windows.cuttingData, nullptr);
+}
+
+} // namespace
+} // namespace kvt
