@@ -6,6 +6,7 @@
 #include "app/qt_platform.h"
 #include "app/title_only_window.h"
 #include "fakes.h"
+#include "qt_test_environment.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -15,22 +16,6 @@
 
 namespace kvt {
 namespace {
-
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "app_tests";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QApplication> m_app;
-};
-[[maybe_unused]] auto* const g_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 QAction* findAction(QMenu* menu, const QString& text)
 {

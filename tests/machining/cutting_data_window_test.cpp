@@ -10,6 +10,7 @@
 #include "options/options_record.h"
 
 #include "app/fakes.h"
+#include "qt_test_environment.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -27,22 +28,6 @@
 
 namespace kvt {
 namespace {
-
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "machining_tests";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QApplication> m_app;
-};
-[[maybe_unused]] auto* const g_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 class RecordingViewer final : public TextViewerLauncher {
 public:

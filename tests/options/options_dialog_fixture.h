@@ -12,24 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include "app/fakes.h"
+
 namespace kvt::test {
 
-// Answers with the queued answers in order (No when none is left) and keeps what was shown.
-class AnsweringBoxes final : public MessageBoxes {
-public:
-    std::vector<MessageBoxRequest> shown;
-    std::deque<MessageAnswer> answers;
-
-    MessageAnswer show(const MessageBoxRequest& request) override
-    {
-        shown.push_back(request);
-        if (answers.empty())
-            return request.buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
-        const MessageAnswer answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-};
+using AnsweringBoxes = FakeBoxes;
 
 class OptionsDialogTest : public ::testing::Test {
 protected:

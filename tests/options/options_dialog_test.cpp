@@ -3,6 +3,7 @@
 
 #include "options/options_dialog.h"
 #include "options_dialog_fixture.h"
+#include "qt_test_environment.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -15,22 +16,6 @@
 
 namespace kvt::test {
 namespace {
-
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "options_tests";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QApplication> m_app;
-};
-[[maybe_unused]] auto* const g_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 class OptionsDialogWidgetTest : public OptionsDialogTest {
 protected:

@@ -1,0 +1,32 @@
+#pragma once
+// Widget tests need one QApplication for the whole test program. It is created in a
+// GoogleTest environment rather than in main(), because test discovery runs the
+// program at build time, where no display exists.
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace kvt::test {
+
+class QtTestEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "kvt_tests";
+        static char* argv[] = {name, nullptr};
+        m_app = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { m_app.reset(); }
+
+private:
+    std::unique_ptr<QApplication> m_app;
+};
+
+// Include once per test program, in a file that defines widget tests.
+inline ::testing::Environment* const g_qtTestEnvironment = ::testing::AddGlobalTestEnvironment(new QtTestEnvironment);
+
+} // namespace kvt::test
