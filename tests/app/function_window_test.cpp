@@ -6,7 +6,7 @@
 #include "app/qt_platform.h"
 #include "app/title_only_window.h"
 #include "fakes.h"
-#include "qt_test_environment.h"
+#include "qt_test_support.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -17,18 +17,7 @@
 namespace kvt {
 namespace {
 
-QAction* findAction(QMenu* menu, const QString& text)
-{
-    for (QAction* action : menu->actions()) {
-        if (action->text() == text)
-            return action;
-        if (action->menu()) {
-            if (QAction* inner = findAction(action->menu(), text))
-                return inner;
-        }
-    }
-    return nullptr;
-}
+using test::findAction;
 
 class FunctionWindowTest : public ::testing::Test {
 protected:

@@ -10,7 +10,7 @@
 #include "options/options_record.h"
 
 #include "app/fakes.h"
-#include "qt_test_environment.h"
+#include "qt_test_support.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,6 +29,8 @@
 namespace kvt {
 namespace {
 
+using test::findAction;
+
 class RecordingViewer final : public TextViewerLauncher {
 public:
     std::vector<std::filesystem::path> opened;
@@ -38,19 +40,6 @@ public:
         return true;
     }
 };
-
-QAction* findAction(QMenu* menu, const QString& text)
-{
-    for (QAction* action : menu->actions()) {
-        if (action->text() == text)
-            return action;
-        if (action->menu()) {
-            if (QAction* inner = findAction(action->menu(), text))
-                return inner;
-        }
-    }
-    return nullptr;
-}
 
 class CuttingDataWindowTest : public ::testing::Test {
 protected:

@@ -3,7 +3,7 @@
 
 #include "options/options_dialog.h"
 #include "options_dialog_fixture.h"
-#include "qt_test_environment.h"
+#include "qt_test_support.h"
 
 #include <QApplication>
 #include <QCheckBox>

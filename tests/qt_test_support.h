@@ -3,7 +3,9 @@
 // GoogleTest environment rather than in main(), because test discovery runs the
 // program at build time, where no display exists.
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
 
 #include <gtest/gtest.h>
 
@@ -28,5 +30,19 @@ private:
 
 // Include once per test program, in a file that defines widget tests.
 inline ::testing::Environment* const g_qtTestEnvironment = ::testing::AddGlobalTestEnvironment(new QtTestEnvironment);
+
+// The action with the given text in a menu or any of its submenus.
+inline QAction* findAction(QMenu* menu, const QString& text)
+{
+    for (QAction* action : menu->actions()) {
+        if (action->text() == text)
+            return action;
+        if (action->menu()) {
+            if (QAction* inner = findAction(action->menu(), text))
+                return inner;
+        }
+    }
+    return nullptr;
+}
 
 } // namespace kvt::test
