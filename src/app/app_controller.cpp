@@ -321,8 +321,13 @@ void AppController::readStartupSettings()
     if (auto installed = m_services.settings.installerValue("SetupDirKVT32"))
         settings.writeText("SetupDirKVT32", *installed);
 
-    s.mainWindowRect[0] = static_cast<std::int32_t>(settings.readNumber("MainWindow_Pos_X").value_or(50));
-    s.mainWindowRect[1] = static_cast<std::int32_t>(settings.readNumber("MainWindow_Pos_Y").value_or(50));
+    // The stored position places the first window; later reads must not move the
+    // shared position back from where the user has put the windows since.
+    if (!m_positionRead) {
+        m_positionRead = true;
+        s.mainWindowRect[0] = static_cast<std::int32_t>(settings.readNumber("MainWindow_Pos_X").value_or(50));
+        s.mainWindowRect[1] = static_cast<std::int32_t>(settings.readNumber("MainWindow_Pos_Y").value_or(50));
+    }
     s.languageCode = static_cast<std::int32_t>(settings.readNumber("Language").value_or(49));
     if (s.languageCode == 0)
         s.languageCode = kLanguageGerman;

@@ -96,6 +96,7 @@ private:
     MainWindowPort m_port {};
     bool m_optionsReadFailed = false;
     bool m_backupOrSeedChecked = false;
+    bool m_positionRead = false;
 };
 
 } // namespace kvt

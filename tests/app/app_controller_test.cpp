@@ -392,8 +392,12 @@ TEST_F(ControllerTest, TheBackgroundTickWritesTheOptionsOnceAfterFortyFiveSecond
     ASSERT_EQ(system.posted.size(), 1u);
     const int writes = storage.writes;
     c.options()->settings.changed = 1;
+    c.windowMoved(420, 310, 900, 700);
     system.posted[0]();
     EXPECT_EQ(storage.writes, writes + 1);
+    // Re-reading the start-up settings keeps where the user moved the windows.
+    EXPECT_EQ(c.state()->mainWindowRect[0], 420);
+    EXPECT_EQ(c.state()->mainWindowRect[1], 310);
 }
 
 TEST_F(ControllerTest, ADamagedOptionsFileIsReportedAndKeptAside)
