@@ -345,39 +345,39 @@ void OptionsDialog::unitSystemChosen(int index)
     }
 }
 
+// A single-value field is taken over when the user leaves it: the form stores what it
+// can read and hands back the text the field shows afterwards (cut at a bad
+// character, or the stored value in its display format).
+void OptionsDialog::commitField(QLineEdit* field, const std::function<std::string(std::string)>& store)
+{
+    if (!field->isModified())
+        return;
+    field->setText(qt(store(field->text().toStdString())));
+    field->setModified(false);
+    pageChanged();
+}
+
 void OptionsDialog::safetyValueLeft()
 {
-    if (!m_safetyValue->isModified())
-        return;
-    std::string value = m_safetyValue->text().toStdString();
-    if (!m_form.general().setSafetyValue(value))
-        m_safetyValue->setText(qt(value));
-    m_safetyValue->setModified(false);
-    pageChanged();
+    commitField(m_safetyValue, [this](std::string value) {
+        m_form.general().setSafetyValue(value);
+        return value;
+    });
 }
 
 void OptionsDialog::crankTurnsLeft()
 {
-    if (!m_crankTurns->isModified())
-        return;
-    std::string value = m_crankTurns->text().toStdString();
-    if (m_form.machine().setCrankTurns(value))
-        m_crankTurns->setText(qt(m_form.machine().crankTurnsText()));
-    else
-        m_crankTurns->setText(qt(value));
-    m_crankTurns->setModified(false);
-    pageChanged();
+    commitField(m_crankTurns, [this](std::string value) {
+        return m_form.machine().setCrankTurns(value) ? m_form.machine().crankTurnsText() : value;
+    });
 }
 
 void OptionsDialog::jawHeightLeft()
 {
-    if (!m_jawHeight->isModified())
-        return;
-    std::string value = m_jawHeight->text().toStdString();
-    if (!m_form.machine().setJawHeight(value))
-        m_jawHeight->setText(qt(value));
-    m_jawHeight->setModified(false);
-    pageChanged();
+    commitField(m_jawHeight, [this](std::string value) {
+        m_form.machine().setJawHeight(value);
+        return value;
+    });
 }
 
 void OptionsDialog::deleteMachine()

@@ -7,6 +7,9 @@
 
 #include <QDialog>
 
+#include <functional>
+#include <string>
+
 #include <span>
 #include <string_view>
 
@@ -50,6 +53,7 @@ private:
     QPlainTextEdit* addList(QGridLayout* grid, int column, QLabel* label);
 
     void unitSystemChosen(int index);
+    void commitField(QLineEdit* field, const std::function<std::string(std::string)>& store);
     void safetyValueLeft();
     void crankTurnsLeft();
     void jawHeightLeft();
