@@ -4,13 +4,13 @@
 // restarts the program. Windows talk to it only through AppMessage requests, which it
 // handles synchronously.
 
-#include "app/app_message.h"
 #include "app/background_thread.h"
 #include "app/language_module.h"
 #include "app/pages.h"
 #include "app/platform.h"
 #include "app/state_block_set.h"
 #include "common/message_boxes.h"
+#include "state/app_message.h"
 
 #include <atomic>
 #include <cstdint>

@@ -3,8 +3,8 @@
 // small interfaces so that the start-up, switching and quit logic runs in tests
 // without a display.
 
-#include "app/open_dialog_data.h"
 #include "options/options_record.h"
+#include "state/open_dialog_data.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -4,9 +4,9 @@
 // allocation; allocating again gives a fresh zero-filled block, releasing twice does
 // nothing.
 
-#include "app/open_dialog_data.h"
-#include "app/state_blocks.h"
 #include "options/options_record.h"
+#include "state/open_dialog_data.h"
+#include "state/state_blocks.h"
 
 #include <cstddef>
 #include <functional>

@@ -1,10 +1,10 @@
 #include "common/report_writer.h"
 
-#include "app/open_dialog_data.h"
-#include "app/state_blocks.h"
 #include "common/atomic_file.h"
 #include "common/code_page.h"
 #include "common/stamps.h"
+#include "state/open_dialog_data.h"
+#include "state/state_blocks.h"
 
 #include <algorithm>
 

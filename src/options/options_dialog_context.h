@@ -3,12 +3,12 @@
 // forms are plain C++: they get what they touch through this context, so the same forms
 // run in the Qt dialog and in tests.
 
-#include "app/app_message.h"
-#include "app/open_dialog_data.h"
 #include "common/clock.h"
 #include "common/message_boxes.h"
 #include "common/text_lookup.h"
 #include "options/options_record.h"
+#include "state/app_message.h"
+#include "state/open_dialog_data.h"
 
 #include <charconv>
 #include <functional>

@@ -1,7 +1,7 @@
 #include "serial/serial_jobs.h"
 
-#include "app/state_blocks.h"
 #include "common/text_lookup.h"
+#include "state/state_blocks.h"
 
 #include <algorithm>
 #include <cstring>

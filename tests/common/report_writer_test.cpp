@@ -1,10 +1,10 @@
 #include "common/report_writer.h"
 
-#include "app/open_dialog_data.h"
-#include "app/state_blocks.h"
 #include "common/code_page.h"
 #include "common/data_directory.h"
 #include "common/fakes.h"
+#include "state/open_dialog_data.h"
+#include "state/state_blocks.h"
 
 #include <gtest/gtest.h>
 

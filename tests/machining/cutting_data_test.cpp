@@ -2,11 +2,11 @@
 // choice of the machine's speed step, and the window form (fields, modes, saved block,
 // report, tool hand-over) without any widget.
 
-#include "app/open_dialog_data.h"
 #include "common/clock.h"
 #include "common/text_lookup.h"
 #include "machining/cutting_data/cutting_data.h"
 #include "machining/cutting_data/cutting_data_form.h"
+#include "state/open_dialog_data.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // A record, a central state, answered message boxes and a recorded controller for the
 // options dialog forms.
 
-#include "app/open_dialog_data.h"
 #include "options/options_dialog_form.h"
 #include "options_test_support.h"
+#include "state/open_dialog_data.h"
 
 #include <deque>
 #include <memory>

@@ -1,12 +1,12 @@
 // Receiving a program: on pseudo-terminals where the line matters, on the scripted port
 // where the control's behaviour cannot be produced on a pseudo-terminal.
 
-#include "app/state_blocks.h"
 #include "common/text_lookup.h"
 #include "serial/posix_serial_port.h"
 #include "serial/serial_jobs.h"
 #include "serial/serial_link.h"
 #include "serial_test_support.h"
+#include "state/state_blocks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,11 @@
 #include "machining/cutting_data/cutting_data_form.h"
 
-#include "app/open_dialog_data.h"
 #include "common/field_validation.h"
+#include "common/number_format.h"
 #include "common/report_writer.h"
 #include "common/stamps.h"
 #include "common/units.h"
+#include "state/open_dialog_data.h"
 
 #include <algorithm>
 #include <cmath>
@@ -114,9 +115,7 @@ const char* CuttingDataForm::floatFormat() const
 
 std::string CuttingDataForm::format(float value) const
 {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, floatFormat(), static_cast<double>(value));
-    return buffer;
+    return formatNumber(floatFormat(), static_cast<double>(value));
 }
 
 std::string CuttingDataForm::inputCaption(CuttingInput input, const TextLookup& texts) const

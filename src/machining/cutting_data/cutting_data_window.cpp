@@ -1,16 +1,16 @@
 #include "machining/cutting_data/cutting_data_window.h"
 
 #include "app/app_controller.h"
-#include "app/open_dialog_data.h"
 #include "app/pages.h"
 #include "app/qt_platform.h"
-#include "app/state_blocks.h"
 #include "common/clock.h"
 #include "common/field_binding.h"
 #include "common/report_launcher.h"
 #include "common/report_writer.h"
 #include "machining/cutting_data/feed_mode_picture.h"
 #include "options/options_record.h"
+#include "state/open_dialog_data.h"
+#include "state/state_blocks.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
