@@ -266,6 +266,7 @@ ToolExportResult composeToolLine(const ToolRecord& record, std::u16string& line)
     out += u";\n";
     if (out.size() > kToolExportLineUnits) {
         result.error = ToolExportError::LineTooLong;
+        result.field = ToolField::NcData; // the line as a whole
         return result;
     }
     result.field = ToolField::NcData;
@@ -276,25 +277,23 @@ ToolExportResult composeToolLine(const ToolRecord& record, std::u16string& line)
 ToolExportResult composeToolExport(const MachineRecord& machine, std::u16string& text)
 {
     text.clear();
-    ToolExportResult result;
     std::u16string out;
+    std::size_t written = 0;
     // All 500 slots are scanned; the last never has NC data.
     for (std::size_t slot = 0; slot < kToolTableSlotCount; ++slot) {
         const ToolRecord record = loadTool(machine, slot);
         if (!hasNcData(record))
             continue;
         std::u16string line;
-        result = composeToolLine(record, line);
-        if (!result.ok()) {
-            result.toolNumber = static_cast<int>(slot) + 1;
-            result.toolsWritten = 0;
-            return result;
+        ToolExportResult refused = composeToolLine(record, line);
+        if (!refused.ok()) {
+            refused.toolNumber = static_cast<int>(slot) + 1;
+            return refused;
         }
         out += line;
-        ++result.toolsWritten;
+        ++written;
     }
-    const std::size_t written = result.toolsWritten;
-    result = ToolExportResult {};
+    ToolExportResult result;
     result.toolsWritten = written;
     text = std::move(out);
     return result;
