@@ -33,14 +33,7 @@ TEST(ToolTable, ToolNumberNSitsInSlotNMinusOneFromByte175784)
     EXPECT_EQ(radius, 2.5f);
     std::memcpy(&radius, machineByte(*machine, 175'784 + 498 * 1580 + 1448), sizeof radius);
     EXPECT_EQ(radius, 2.5f);
-}
-
-TEST(ToolTable, SlotOfToolNumberCoversOneTo499Only)
-{
-    EXPECT_EQ(toolSlot(-1), std::nullopt);
     EXPECT_EQ(toolSlot(0), std::nullopt);
-    EXPECT_EQ(toolSlot(1), 0u);
-    EXPECT_EQ(toolSlot(499), 498u);
     EXPECT_EQ(toolSlot(500), std::nullopt);
 }
 
@@ -117,37 +110,6 @@ TEST(ToolTable, HighestPresentTool)
     EXPECT_EQ(highestPresentTool(*machine), 1);
     storeTool(*machine, 498, sampleTool(499));
     EXPECT_EQ(highestPresentTool(*machine), 499);
-}
-
-TEST(ToolTable, ReplaceFillsFromToolOneAndClearsTheRest)
-{
-    auto machine = newMachine();
-    for (std::size_t slot = 0; slot < 499; ++slot)
-        storeTool(*machine, slot, sampleTool(static_cast<int>(slot) + 1));
-    const std::vector<ToolRecord> records = {sampleTool(600), sampleTool(601)};
-
-    ASSERT_TRUE(replaceToolTable(*machine, records));
-    EXPECT_EQ(std::memcmp(machine->tools[0].bytes, &records[0], sizeof(ToolRecord)), 0);
-    EXPECT_EQ(std::memcmp(machine->tools[1].bytes, &records[1], sizeof(ToolRecord)), 0);
-    for (std::size_t slot = 2; slot < 499; ++slot)
-        ASSERT_TRUE(isEmpty(loadTool(*machine, slot))) << slot;
-
-    const auto before = test::machineBytes(*machine);
-    EXPECT_FALSE(replaceToolTable(*machine, std::vector<ToolRecord>(500, sampleTool(1))));
-    EXPECT_EQ(test::machineBytes(*machine), before);
-}
-
-TEST(ToolRecordText, TextIsCutToItsFieldAndTheRestZeroed)
-{
-    ToolRecord tool {};
-    std::memset(tool.orderNumber, 0xFF, sizeof tool.orderNumber);
-    const std::u16string longText(40, u'x');
-    EXPECT_FALSE(setToolText(tool, ToolField::OrderNumber, longText));
-    EXPECT_EQ(toolText(tool, ToolField::OrderNumber), std::u16string(31, u'x'));
-    EXPECT_TRUE(setToolText(tool, ToolField::OrderNumber, u"4711"));
-    EXPECT_EQ(toolText(tool, ToolField::OrderNumber), u"4711");
-    EXPECT_EQ(tool.orderNumber[31], u'\0');
-    EXPECT_EQ(tool.orderNumber[5], u'\0');
 }
 
 TEST(ToolRecordText, TextsThatCannotSurviveTheExportFile)
