@@ -36,6 +36,20 @@ function(kvt_test name)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
+# A second run of a test program under a German desktop locale, of the tests the gtest
+# filter picks: what they compare must read the same with a decimal comma in force. The
+# locale is made for the run (tests/german_locale.cmake), so the run never depends on the
+# locales a machine has installed; tests/locale_test_support.h fails the run when it did
+# not get one. KVT_TEST_LOCALE_DIR is set in tests/CMakeLists.txt.
+function(kvt_test_german_locale name filter)
+    add_test(NAME ${name}.de_DE COMMAND ${name} --gtest_filter=${filter})
+    # A filter that picks nothing would pass without a word.
+    set_tests_properties(${name}.de_DE PROPERTIES
+        FIXTURES_REQUIRED kvt_german_locale
+        FAIL_REGULAR_EXPRESSION "Running 0 tests"
+        ENVIRONMENT "LANG=de_DE.UTF-8;LC_ALL=de_DE.UTF-8;LOCPATH=${KVT_TEST_LOCALE_DIR};KVT_TEST_GERMAN_LOCALE=1;QT_QPA_PLATFORM=offscreen")
+endfunction()
+
 # The project's targets and external libraries a target links, directly or through
 # PUBLIC and INTERFACE links; generator expressions other than $<LINK_ONLY:...> are left
 # out, because their value is not known while configuring.
