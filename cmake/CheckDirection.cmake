@@ -193,10 +193,11 @@ endforeach()
 # Includes.
 set(include_count 0)
 foreach(f IN LISTS files)
-    file(STRINGS ${SRC}/${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    file(STRINGS ${SRC}/${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]")
     get_filename_component(dir "${f}" DIRECTORY)
     foreach(line IN LISTS lines)
-        if(NOT line MATCHES "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\"")
+        # <...> counts too when it names a file below src/; system headers resolve to none.
+        if(NOT line MATCHES "^[ \t]*#[ \t]*include[ \t]*[\"<]([^\">]+)[\">]")
             continue()
         endif()
         set(included ${CMAKE_MATCH_1})

@@ -122,6 +122,11 @@ kvt_case(UpwardIncludeFromCommon
     EXCEPTIONS "app/main.cpp program"
     EXPECT "common/bad.h (common) includes app/a.h (app)")
 
+kvt_case(AngleBracketsNameProjectFilesToo
+    FILES common/b.h "#include <app/a.h>\n#include <string>\n#include <QString>"
+    EXCEPTIONS "app/main.cpp program"
+    EXPECT "common/b.h (common) includes app/a.h (app)")
+
 kvt_case(IncludeBesideTheFileIsResolved
     FILES common/near.h "#include \"c.h\"" state/up.h "#include \"../common/c.h\""
     EXCEPTIONS "app/main.cpp program"
