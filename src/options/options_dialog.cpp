@@ -2,6 +2,7 @@
 
 #include "app/app_controller.h"
 #include "common/clock.h"
+#include "common/number_format.h"
 #include "common/qt_message_boxes.h"
 
 #include <QCheckBox>
@@ -296,7 +297,8 @@ void OptionsDialog::fillMachinePage()
 {
     OptionsMachineForm& machine = m_form.machine();
     m_filling = true;
-    QString title = text(72124, "*Maschine") + QLatin1Char(' ') + QString::number(machine.machineIndex() + 1);
+    QString title = text(72124, "*Maschine") + QLatin1Char(' ')
+        + QString::fromStdString(cformat("%d", machine.machineIndex() + 1));
     m_machineTitle->setText(title);
     m_machineName->setText(qt(machine.nameText()));
     m_machineName->setModified(false);

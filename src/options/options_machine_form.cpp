@@ -2,6 +2,7 @@
 
 #include "common/code_page.h"
 #include "common/field_validation.h"
+#include "common/number_format.h"
 #include "common/number_lists.h"
 #include "common/units.h"
 
@@ -182,7 +183,7 @@ std::string OptionsMachineForm::speedStepsText() const
     std::vector<std::string> lines;
     for (float step : machine().speedSteps) {
         if (step > 0.0f)
-            lines.push_back(std::to_string(static_cast<std::int32_t>(step)));
+            lines.push_back(cformat("%d", step)); // a damaged value saturates instead of overflowing
     }
     return joinLines(lines);
 }
@@ -193,7 +194,7 @@ std::string OptionsMachineForm::indexPlatesText() const
     for (std::uint16_t holes : data().indexPlateHoles) {
         if (holes == 0)
             break;
-        lines.push_back(std::to_string(holes));
+        lines.push_back(cformat("%d", holes));
     }
     return joinLines(lines);
 }
@@ -242,7 +243,7 @@ bool OptionsMachineForm::setSpeedSteps(std::string_view fieldText)
     }
     case ListProblem::TooMany:
         showListError(72107, "*Eingabe der Drehzahlen überprüfen! ",
-            text(72111, "*Höchstens so viele Einträge: ") + std::to_string(kSpeedStepCount));
+            text(72111, "*Höchstens so viele Einträge: ") + cformat("%d", kSpeedStepCount));
         return false;
     case ListProblem::BadEntry:
     case ListProblem::DepthGreaterThanHeight:
@@ -272,7 +273,7 @@ bool OptionsMachineForm::setIndexPlates(std::string_view fieldText)
     }
     case ListProblem::TooMany:
         showListError(72110, "*Eingabe der Teilkopflochscheiben überprüfen! ",
-            text(72111, "*Höchstens so viele Einträge: ") + std::to_string(kIndexPlateHoleCount));
+            text(72111, "*Höchstens so viele Einträge: ") + cformat("%d", kIndexPlateHoleCount));
         return false;
     case ListProblem::BadEntry:
     case ListProblem::DepthGreaterThanHeight:
@@ -319,7 +320,7 @@ bool OptionsMachineForm::setParallels(std::string_view fieldText)
         return false;
     case ListProblem::TooMany:
         showListError(72109, "*Eingabe der Parallelstücke überprüfen! ",
-            text(72111, "*Höchstens so viele Einträge: ") + std::to_string(kMaxParallels));
+            text(72111, "*Höchstens so viele Einträge: ") + cformat("%d", kMaxParallels));
         return false;
     case ListProblem::BadEntry:
         showListError(72109, "*Eingabe der Parallelstücke überprüfen! ");
@@ -353,7 +354,7 @@ bool OptionsMachineForm::setParallels(std::string_view fieldText)
 
 std::string OptionsMachineForm::crankTurnsText() const
 {
-    return std::to_string(data().dividingHeadRatio);
+    return cformat("%d", data().dividingHeadRatio);
 }
 
 std::string OptionsMachineForm::jawHeightText() const

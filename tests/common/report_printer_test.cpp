@@ -1,4 +1,5 @@
 #include "common/report_printer.h"
+#include "locale_test_support.h"
 #include "qt_test_support.h"
 
 #include <QApplication>

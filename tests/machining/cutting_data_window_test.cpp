@@ -4,6 +4,7 @@
 #include "machining/cutting_data/cutting_data_window.h"
 #include "options/options_record.h"
 
+#include "locale_test_support.h"
 #include "window_test_fixture.h"
 
 #include <QCheckBox>
@@ -200,6 +201,56 @@ TEST_F(CuttingDataWindowTest, ToolFromToolManagementAndTheWayBack)
     EXPECT_FLOAT_EQ(state.toolHandOver.returnPlungeFeed, 80.0f); // 1000 * 0.08 * 100 %
     EXPECT_EQ(state.currentPage, 134);
     EXPECT_EQ(state.windows.cuttingData, nullptr);
+}
+
+// What a machinist on a German desktop reads: the process locale writes decimal commas
+// there (the German run of this program checks that it does), the window and its SDR
+// report still write points.
+TEST_F(CuttingDataWindowTest, ResultsAndReportReadWithADecimalPointOnAGermanDesktop)
+{
+    if (test::germanLocaleRun()) {
+        ASSERT_EQ(test::printfOneAndAHalf(), "1,5");
+    }
+    CuttingDataWindow* w = window();
+    w->feedModeButton(FeedMode::PerTooth)->click();
+    typeInto(w->inputField(CuttingInput::Diameter), "12");
+    typeInto(w->inputField(CuttingInput::CuttingSpeed), "180");
+    typeInto(w->inputField(CuttingInput::FeedPerTooth), "0.05");
+    typeInto(w->inputField(CuttingInput::Teeth), "4");
+    w->autoOpenBox()->click();
+    QTest::mouseClick(button("calculateButton"), Qt::LeftButton);
+
+    const char* const results[kCuttingResultCount]
+        = {"954.800", "477.400", "4774", "200.000", "100.000", "1000", "37.699", "0", "0", " 0.000", " 0.000"};
+    for (int i = 0; i < kCuttingResultCount; ++i)
+        EXPECT_EQ(w->resultField(static_cast<CuttingResult>(i))->text(), QString::fromLatin1(results[i]))
+            << "result " << i;
+    // A value typed with fewer decimals stays as typed; one the window writes gets its format.
+    EXPECT_EQ(w->inputField(CuttingInput::FeedPerTooth)->text(), QStringLiteral("0.05"));
+    EXPECT_EQ(w->inputField(CuttingInput::Radius)->text(), QStringLiteral(" 0.000"));
+
+    ASSERT_EQ(viewer.opened.size(), 1u);
+    std::ifstream file(viewer.opened[0], std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string values = "*Durchmesser D [mm]\t: 12.000\r\n"
+                               "*Schnittgeschwindigkeit Vc [m/min]\t: 180.000\r\n"
+                               "*Zahnvorschub fz [mm]\t:  0.050\r\n"
+                               "*Z\xe4hne Anzahl n\t: 4\r\n"
+                               "*Tauchvorschub % von vf\t: 50\r\n"
+                               "*Umdrehungen w\xe4hrend Verweilzeit\t:  0.000\r\n"
+                               "*Radius f\xfcr rot. Vorschub [mm]\t:  0.000\r\n"
+                               "*Vorschubsgeschwindigkeit vf theoretisch [mm/min]\t: 954.800\r\n"
+                               "*Tauchvorschub vf theoretisch [mm/min]\t: 477.400\r\n"
+                               "*Drehzahl theoretisch [U/min]\t: 4774\r\n"
+                               "*Verweilzeit theoretisch [ms]\t: 0\r\n"
+                               "*Rot. Vorschub theoretisch [Grad/min]\t:  0.000\r\n"
+                               "*Vorschubsgeschwindigkeit vf korrigiert [mm/min]\t: 200.000\r\n"
+                               "*Tauchvorschub vf korrigiert [mm/min]\t: 100.000\r\n"
+                               "*Drehzahlstufe [U/min]\t: 1000\r\n"
+                               "*Schnittgeschwindigkeit Vc bei Drehzahlstufe [m/min]\t: 37.699\r\n"
+                               "*Verweilzeit korrigiert [ms]\t: 0\r\n"
+                               "*Rot. Vorschub korrigiert [Grad/min]\t:  0.000\r\n";
+    EXPECT_NE(text.find(values), std::string::npos) << text;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The Qt dialog offscreen: controls reachable by their captions, lists read when the
 // dialog is confirmed, a refused list keeps it open, Cancel takes everything back.
 
+#include "locale_test_support.h"
 #include "options/options_dialog.h"
 #include "options_dialog_fixture.h"
 #include "qt_test_support.h"

@@ -5,6 +5,8 @@
 
 #include "common/code_page.h"
 
+#include <algorithm>
+#include <limits>
 #include <span>
 
 namespace kvt::test {
@@ -64,6 +66,19 @@ TEST_F(MachineFormTest, SpeedStepsStoredAscendingWithEmptyTail)
 
     EXPECT_TRUE(form.setSpeedSteps(manyNumbers(250, 100)));
     EXPECT_EQ(machine().speedSteps[249], 349.0f);
+}
+
+// Steps come from the options file, which may be damaged: the list shows them cut to whole
+// numbers as always, and a value beyond the integer range saturates instead of being
+// converted with undefined behaviour. Empty (0), negative and NaN slots are not shown.
+TEST_F(MachineFormTest, StoredSpeedStepsShowAsWholeNumbersEvenWhenDamaged)
+{
+    OptionsMachineForm form(context);
+    const float stored[] = {315.7f, 3.0e9f, std::numeric_limits<float>::infinity(), -5.0f,
+        std::numeric_limits<float>::quiet_NaN(), 0.0f, 1.0f};
+    std::fill(std::begin(machine().speedSteps), std::end(machine().speedSteps), 0.0f);
+    std::copy(std::begin(stored), std::end(stored), machine().speedSteps);
+    EXPECT_EQ(form.speedStepsText(), "315\n3000000000\n9223372036854775807\n1");
 }
 
 TEST_F(MachineFormTest, BadSpeedListLeavesTheStoredListAlone)

@@ -1,3 +1,4 @@
+#include "locale_test_support.h"
 #include "tooldb/tool_export_file.h"
 #include "tooldb/tool_table.h"
 #include "tooldb_test_support.h"
@@ -6,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <limits>
 
@@ -349,8 +352,8 @@ TEST_F(ToolExportFileTest, RefusalMessageNamesThePathTheLineAndTheField)
     EXPECT_EQ(missing.error, ToolImportError::CannotOpen);
     EXPECT_EQ(toolImportMessage(texts, missing, folder / "missing.kvwz"),
         "*Die Datei kann nicht als Werkzeugtabelle gelesen werden:\n" + pathToUtf8(folder / "missing.kvwz")
-            + "\n\n*Die Datei kann nicht geöffnet werden. (No such file or directory)\n\n"
-              "*Die Werkzeugtabelle wurde nicht verändert.");
+            + "\n\n*Die Datei kann nicht geöffnet werden. (" + std::strerror(ENOENT) // the desktop's language
+            + ")\n\n*Die Werkzeugtabelle wurde nicht verändert.");
 }
 
 TEST_F(ToolExportFileTest, OversizeFileIsRefusedUnread)
@@ -422,8 +425,8 @@ TEST_F(ToolExportFileTest, FailedWriteIsReportedWithThePath)
     EXPECT_EQ(result.error, ToolExportError::CannotWrite);
     EXPECT_EQ(toolExportMessage(texts, result, path),
         "*Die Werkzeugtabelle konnte nicht exportiert werden:\n" + pathToUtf8(path)
-            + "\n\n*Die Datei kann nicht geschrieben werden. (No such file or directory)\n\n"
-              "*Es wurde keine Datei geschrieben.");
+            + "\n\n*Die Datei kann nicht geschrieben werden. (" + std::strerror(ENOENT) // the desktop's language
+            + ")\n\n*Es wurde keine Datei geschrieben.");
 }
 
 TEST_F(ToolExportFileTest, EmptyTableExportsAnEmptyFileThatAnImportRefuses)

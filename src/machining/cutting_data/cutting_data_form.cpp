@@ -170,7 +170,7 @@ void CuttingDataForm::setInputNumber(CuttingInput input, float displayValue)
 
 void CuttingDataForm::setInputInteger(CuttingInput input, std::int32_t value)
 {
-    std::string text = std::to_string(value);
+    std::string text = cformat("%d", value);
     setInputText(input, text);
 }
 
@@ -181,7 +181,7 @@ void CuttingDataForm::setResultFloat(CuttingResult result, float displayValue)
 
 void CuttingDataForm::setResultInteger(CuttingResult result, std::int32_t value)
 {
-    m_resultTexts[index(result)] = std::to_string(value);
+    m_resultTexts[index(result)] = cformat("%d", value);
 }
 
 float CuttingDataForm::metric(CuttingInput input) const
@@ -421,7 +421,7 @@ std::string CuttingDataForm::reportText(const TextLookup& texts, int languageCod
     auto input = [&](CuttingInput which) {
         const FieldDescription& info = kInputs[index(which)];
         const std::string value = info.valueKind == ValueKind::Integer
-            ? std::to_string(static_cast<std::int32_t>(inputValue(which)))
+            ? cformat("%d", inputValue(which)) // saturates where a cast of a damaged value would not
             : format(inputValue(which));
         const FieldDescription& label
             = which == CuttingInput::FeedPerRevolution && m_feedMode == FeedMode::PerRevolutionAxial
