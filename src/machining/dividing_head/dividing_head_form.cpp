@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 
 namespace kvt {
@@ -58,6 +59,18 @@ std::string angleText(float angle)
         text.pop_back();
     if (text.back() == '.')
         text.pop_back();
+    return text;
+}
+
+// %1, %2, ... of a language text replaced by the numbers.
+std::string withNumbers(std::string text, std::initializer_list<std::int64_t> numbers)
+{
+    int place = 1;
+    for (std::int64_t number : numbers) {
+        const std::string marker = "%" + cformat("%i", place++);
+        if (const auto at = text.find(marker); at != std::string::npos)
+            text.replace(at, marker.size(), cformat("%i", number));
+    }
     return text;
 }
 
@@ -190,6 +203,20 @@ std::int64_t DividingHeadForm::usedCircle() const
     if (!m_calculated || !m_result.solved())
         return 0;
     return m_result.machineCircle != 0 ? m_result.machineCircle : m_result.standardCircle;
+}
+
+std::string DividingHeadForm::plateCaption(const TextLookup& texts) const
+{
+    if (!m_calculated)
+        return texts.text(71360, "*Teilung oder Drehwinkel eingeben und berechnen");
+    if (!m_result.solved()) {
+        return withNumbers(texts.text(71361, "*Kein passender Lochkreis: benötigt wird ein Lochkreis mit %1 Löchern"),
+            {m_result.neededCircle});
+    }
+    if (usedCircle() == 0 || m_result.holes == 0)
+        return withNumbers(texts.text(71362, "*%1 volle Kurbelumdrehungen, keine Löcher"), {m_result.fullTurns});
+    return withNumbers(texts.text(71363, "*%1 volle Kurbelumdrehungen + %2 Löcher auf dem Lochkreis mit %3 Löchern"),
+        {m_result.fullTurns, m_result.holes, usedCircle()});
 }
 
 std::optional<bool> DividingHeadForm::fill(const DividingHeadBlock& block)

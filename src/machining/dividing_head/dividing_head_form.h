@@ -75,6 +75,8 @@ public:
     const IndexPlateTable& table() const { return m_table; }
     // The hole circle the crank is set on (machine or standard), 0 when none.
     std::int64_t usedCircle() const;
+    // The line under the index plate drawing: what to set, or which circle is missing.
+    std::string plateCaption(const TextLookup& texts) const;
 
     // The block holds the inputs once the window stored them; the automatic-open flag it
     // held is returned then.
