@@ -316,6 +316,16 @@ TEST_F(DividingFormTest, BothGivenOrNeitherCalculatesNothing)
     EXPECT_EQ(form.calculate(), DividingOutcome::Nothing);
 }
 
+TEST_F(DividingFormTest, NoRatioCalculatesNothing)
+{
+    type(DividingInput::Ratio, "0");
+    type(DividingInput::Divisions, "7");
+    EXPECT_EQ(form.calculate(), DividingOutcome::NoRatio);
+    EXPECT_FALSE(form.calculated());
+    EXPECT_EQ(DividingHeadForm::noRatioMessage(texts).text,
+        "*Bitte die Übersetzung des Teilapparats eingeben (Kurbelumdrehungen für 360 Grad).");
+}
+
 TEST_F(DividingFormTest, TheTypedRatioIsUsedAndKeptToAByte)
 {
     type(DividingInput::Ratio, "60");

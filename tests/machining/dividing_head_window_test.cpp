@@ -119,6 +119,14 @@ TEST_F(DividingHeadWindowTest, DivisionAndAngleTogetherAreRefused)
     EXPECT_TRUE(reports("TA").empty());
 
     typeInto(w->inputField(DividingInput::Divisions), "0");
+    typeInto(w->inputField(DividingInput::Ratio), "0");
+    calculate();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(
+        boxes.shown[1].text, "*Bitte die Übersetzung des Teilapparats eingeben (Kurbelumdrehungen für 360 Grad).");
+    EXPECT_EQ(result(DividingResult::FullTurns), QString());
+
+    typeInto(w->inputField(DividingInput::Ratio), "40");
     calculate();
     EXPECT_EQ(result(DividingResult::FullTurns), QStringLiteral("  1"));
     EXPECT_EQ(result(DividingResult::Holes), QStringLiteral("  2"));

@@ -126,6 +126,12 @@ MessageBoxRequest DividingHeadForm::bothGivenMessage(const TextLookup& texts)
         texts.text(71341, "*Fehler"), MessageIcon::Error, MessageButtons::Ok};
 }
 
+MessageBoxRequest DividingHeadForm::noRatioMessage(const TextLookup& texts)
+{
+    return {texts.text(71342, "*Bitte die Übersetzung des Teilapparats eingeben (Kurbelumdrehungen für 360 Grad)."),
+        texts.text(71341, "*Fehler"), MessageIcon::Error, MessageButtons::Ok};
+}
+
 bool DividingHeadForm::setInputText(DividingInput input, std::string& text)
 {
     const FieldDescription& info = kInputs[index(input)];
@@ -169,6 +175,10 @@ DividingOutcome DividingHeadForm::calculate()
         return DividingOutcome::BothGiven;
     if (m_divisions == 0 && m_angle == 0.0f)
         return DividingOutcome::Nothing;
+    // Without a ratio every division would come out as "0 turns" on some circle; a new
+    // machine has none until the options dialog gives it one.
+    if (m_ratio == 0)
+        return DividingOutcome::NoRatio;
 
     // The ratio is a byte in the table; a larger one typed is taken as 255 and shown so.
     if (m_ratio > std::numeric_limits<std::uint8_t>::max())

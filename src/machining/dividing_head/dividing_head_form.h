@@ -41,6 +41,7 @@ static_assert(std::is_trivially_copyable_v<DividingHeadBlock>);
 enum class DividingOutcome {
     Nothing, // neither a division nor an angle
     BothGiven, // the message of bothGivenMessage(); nothing calculated
+    NoRatio, // the message of noRatioMessage(); nothing calculated
     Calculated,
 };
 
@@ -56,6 +57,7 @@ public:
     static const FieldDescription& resultDescription(DividingResult result);
     static std::string windowTitle(const TextLookup& texts);
     static MessageBoxRequest bothGivenMessage(const TextLookup& texts);
+    static MessageBoxRequest noRatioMessage(const TextLookup& texts);
 
     // A changed field text, parsed by the shared field validation; an invalid text is cut
     // back (the caller shows the cut text) and the value stays. False when cut.

@@ -97,11 +97,13 @@ void DividingHeadWindow::retranslate()
     const TextLookup& texts = this->texts();
     for (int i = 0; i < kDividingInputCount; ++i) {
         const FieldDescription& description = DividingHeadForm::inputDescription(static_cast<DividingInput>(i));
-        setFieldCaption(m_inputs[static_cast<std::size_t>(i)], toQt(fieldCaption(description, texts, 0)));
+        setFieldCaption(
+            m_inputs[static_cast<std::size_t>(i)], toQt(fieldCaption(description, texts, kUnitSystemMetric)));
     }
     for (int i = 0; i < kDividingResultCount; ++i) {
         const FieldDescription& description = DividingHeadForm::resultDescription(static_cast<DividingResult>(i));
-        setFieldCaption(m_results[static_cast<std::size_t>(i)], toQt(fieldCaption(description, texts, 0)));
+        setFieldCaption(
+            m_results[static_cast<std::size_t>(i)], toQt(fieldCaption(description, texts, kUnitSystemMetric)));
     }
     setCaption(m_inputBox, text(71330, "*Eingaben"));
     setCaption(m_resultBox, text(71331, "*Ergebnisse"));
@@ -154,6 +156,9 @@ void DividingHeadWindow::calculate()
         return;
     case DividingOutcome::BothGiven:
         boxes().show(DividingHeadForm::bothGivenMessage(texts()));
+        return;
+    case DividingOutcome::NoRatio:
+        boxes().show(DividingHeadForm::noRatioMessage(texts()));
         return;
     case DividingOutcome::Calculated:
         break;
