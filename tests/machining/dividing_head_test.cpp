@@ -299,6 +299,21 @@ TEST_F(DividingFormTest, AngleResultsLeaveNoDivisionAngle)
     EXPECT_EQ(form.usedCircle(), 18);
 }
 
+TEST_F(DividingFormTest, PlateCaptionSaysWhatToSet)
+{
+    EXPECT_EQ(form.plateCaption(texts), "*Teilung oder Drehwinkel eingeben und berechnen");
+    const std::pair<const char*, const char*> cases[] = {
+        {"7", "*Volle Kurbelumdrehungen: 5, dann 35 Löcher auf dem Lochkreis mit 49 Löchern"},
+        {"40", "*Volle Kurbelumdrehungen: 1, keine Löcher"},
+        {"127", "*Kein passender Lochkreis: benötigt wird ein Lochkreis mit 127 Löchern"},
+    };
+    for (const auto& [divisions, caption] : cases) {
+        type(DividingInput::Divisions, divisions);
+        form.calculate();
+        EXPECT_EQ(form.plateCaption(texts), caption) << divisions;
+    }
+}
+
 TEST_F(DividingFormTest, BothGivenOrNeitherCalculatesNothing)
 {
     type(DividingInput::Divisions, "7");

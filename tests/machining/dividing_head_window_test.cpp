@@ -85,7 +85,7 @@ TEST_F(DividingHeadWindowTest, SevenDivisionsAreShownDrawnAndReported)
     EXPECT_EQ(w->picture()->holes(), 35);
     EXPECT_TRUE(w->picture()->fits());
     EXPECT_EQ(w->picture()->accessibleName(),
-        QStringLiteral("*5 volle Kurbelumdrehungen + 35 Löcher auf dem Lochkreis mit 49 Löchern"));
+        QStringLiteral("*Volle Kurbelumdrehungen: 5, dann 35 Löcher auf dem Lochkreis mit 49 Löchern"));
 
     const auto written = reports("TA");
     ASSERT_EQ(written.size(), 1u);

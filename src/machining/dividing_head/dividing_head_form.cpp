@@ -224,8 +224,9 @@ std::string DividingHeadForm::plateCaption(const TextLookup& texts) const
             {m_result.neededCircle});
     }
     if (usedCircle() == 0 || m_result.holes == 0)
-        return withNumbers(texts.text(71362, "*%1 volle Kurbelumdrehungen, keine Löcher"), {m_result.fullTurns});
-    return withNumbers(texts.text(71363, "*%1 volle Kurbelumdrehungen + %2 Löcher auf dem Lochkreis mit %3 Löchern"),
+        return withNumbers(texts.text(71362, "*Volle Kurbelumdrehungen: %1, keine Löcher"), {m_result.fullTurns});
+    return withNumbers(
+        texts.text(71363, "*Volle Kurbelumdrehungen: %1, dann %2 Löcher auf dem Lochkreis mit %3 Löchern"),
         {m_result.fullTurns, m_result.holes, usedCircle()});
 }
 

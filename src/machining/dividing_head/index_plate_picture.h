@@ -21,7 +21,7 @@ public:
     std::int64_t circle() const { return m_circle; }
     std::int64_t holes() const { return m_holes; }
     bool fits() const { return m_fits; }
-    // The line under the plate ("5 Umdrehungen + 35 Löcher auf dem 49er Lochkreis").
+    // The line under the plate, also its accessible name.
     void setCaption(const QString& caption);
 
     QSize sizeHint() const override { return {260, 280}; }
