@@ -4,6 +4,8 @@
 #include "app/pages.h"
 #include "app/title_only_window.h"
 #include "machining/cutting_data/cutting_data_window.h"
+#include "machining/dividing_head/dividing_head_window.h"
+#include "machining/sine_bar/sine_bar_window.h"
 #include "options/options_dialog.h"
 
 #include <array>
@@ -15,6 +17,8 @@ namespace {
 // One line per window.
 constexpr std::array kWindowFactories = {
     WindowFactoryEntry {page::CuttingData, &makeWindow<CuttingDataWindow>},
+    WindowFactoryEntry {page::DividingHead, &makeWindow<DividingHeadWindow>},
+    WindowFactoryEntry {page::SineBar, &makeWindow<SineBarWindow>},
 };
 
 } // namespace
