@@ -110,7 +110,7 @@ std::filesystem::path freeBackupPath(const std::filesystem::path& stamped)
 
 void storeNarrow(NcTextBuffer& buffer, std::string_view narrow)
 {
-    std::memcpy(buffer.narrowText, narrow.data(), narrow.size());
+    std::copy(narrow.begin(), narrow.end(), buffer.narrowText);
     std::memset(buffer.narrowText + narrow.size(), 0, sizeof buffer.narrowText - narrow.size());
     buffer.length = static_cast<std::uint32_t>(narrow.size());
 }
