@@ -152,6 +152,7 @@ NcFileResult writeNarrow(NcTextBuffer& buffer, const std::filesystem::path& path
     if (!(writer.open() && writer.write(narrow.data(), narrow.size()) && writer.commit()))
         return failure(NcFileStatus::WriteFailed, withPath(lookup(texts, kWriteFailed), path));
     storeNarrow(buffer, narrow);
+    storeDisplay(buffer, ansiToUtf16(narrow));
     NcFileResult result;
     result.backupPath = std::move(backup);
     return result;
@@ -281,6 +282,26 @@ bool storeNcText(NcTextBuffer& buffer, std::u16string_view text)
     storeNarrow(buffer, narrow);
     storeDisplay(buffer, text);
     return true;
+}
+
+void showReceivedText(NcTextBuffer& buffer)
+{
+    const std::size_t length = std::min<std::size_t>(buffer.length, kNcMaxTextLength);
+    storeDisplay(buffer, ansiToUtf16(std::string_view(buffer.narrowText, length)));
+    clearColouring(buffer);
+}
+
+NcFileResult saveReceivedText(const NcTextBuffer& buffer, const std::filesystem::path& path, const TextLookup& texts)
+{
+    const std::size_t length = std::min<std::size_t>(buffer.length, kNcMaxTextLength);
+    const auto end = std::find(buffer.narrowText, buffer.narrowText + length, '\0');
+    const std::string_view text(buffer.narrowText, static_cast<std::size_t>(end - buffer.narrowText));
+    if (text.empty())
+        return failure(NcFileStatus::NothingToSave, lookup(texts, kNothingToSave));
+    AtomicFileWriter writer(path);
+    if (!(writer.open() && writer.write(text.data(), text.size()) && writer.commit()))
+        return failure(NcFileStatus::WriteFailed, withPath(lookup(texts, kWriteFailed), path));
+    return {};
 }
 
 void clearNcText(NcTextBuffer& buffer)

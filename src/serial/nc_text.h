@@ -50,8 +50,9 @@ struct NcFileResult {
 NcFileResult loadNcFile(NcTextBuffer& buffer, const std::filesystem::path& path, const TextLookup& texts);
 
 // Writes the editor's text (UTF-16, CR LF line ends) to `path` in the 8-bit code page,
-// through a temporary file and a rename. On success the buffer's 8-bit text and
-// length hold what was written.
+// through a temporary file and a rename. On success the buffer holds what was written:
+// the 8-bit text and its length, and the display text made from it (a character the
+// code page lacks is a '?' in the file and so also in the display text).
 NcFileResult saveNcFile(
     NcTextBuffer& buffer, const std::filesystem::path& path, std::u16string_view editorText, const TextLookup& texts);
 
@@ -74,6 +75,15 @@ std::uint32_t replaceNulBytes(NcTextBuffer& buffer);
 // Puts a new program text into the buffer (display text, line count, display length
 // and the 8-bit text that is sent). False, and nothing changed, when it does not fit.
 bool storeNcText(NcTextBuffer& buffer, std::u16string_view text);
+
+// After a receive: the display text and line count are made from the 8-bit text
+// (its first `length` bytes; run replaceNulBytes first so none ends it early).
+void showReceivedText(NcTextBuffer& buffer);
+
+// Writes the 8-bit text as it stands (its first `length` bytes) to `path`, through a
+// temporary file and a rename; for a received program. Nothing is written when the
+// text is empty.
+NcFileResult saveReceivedText(const NcTextBuffer& buffer, const std::filesystem::path& path, const TextLookup& texts);
 
 // Empties the program: both texts, the lengths, the colour ranges and dirty lines.
 void clearNcText(NcTextBuffer& buffer);

@@ -162,6 +162,8 @@ TEST_F(NcTextTest, SaveWritesTheCodePageTextAndKeepsItInTheBuffer)
     EXPECT_EQ(readAll(path), "N10 (\xE4?)\r\n");
     EXPECT_EQ(std::string(buffer().narrowText), "N10 (\xE4?)\r\n");
     EXPECT_EQ(buffer().length, 10u);
+    EXPECT_EQ(display(), u"N10 (\u00E4?)\r\n");
+    EXPECT_EQ(buffer().lineCount, 1u);
     EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string> {"P1.dat"});
 }
 
@@ -240,6 +242,25 @@ TEST_F(NcTextTest, ReplaceNulBytesOnlyWithinTheLength)
     buffer().length = 4;
     EXPECT_EQ(replaceNulBytes(buffer()), 2u);
     EXPECT_EQ(std::string(buffer().narrowText, 6), std::string("A B C\0", 6));
+}
+
+TEST_F(NcTextTest, AReceivedProgramIsShownAndSavedWithItsNulBytesAsSpaces)
+{
+    std::memcpy(buffer().narrowText, "N1\0G0\r\n", 7);
+    buffer().length = 7;
+    const auto path = folder.path() / "received.dat";
+    EXPECT_EQ(saveReceivedText(buffer(), path, texts).status, NcFileStatus::Ok);
+    EXPECT_EQ(readAll(path), "N1"); // as the bytes stand, a NUL ends the text
+    EXPECT_EQ(replaceNulBytes(buffer()), 1u);
+    showReceivedText(buffer());
+    EXPECT_EQ(display(), u"N1 G0\r\n");
+    EXPECT_EQ(buffer().lineCount, 1u);
+    EXPECT_EQ(saveReceivedText(buffer(), path, texts).status, NcFileStatus::Ok);
+    EXPECT_EQ(readAll(path), "N1 G0\r\n");
+
+    clearNcText(buffer());
+    EXPECT_EQ(saveReceivedText(buffer(), path, texts).status, NcFileStatus::NothingToSave);
+    EXPECT_EQ(readAll(path), "N1 G0\r\n");
 }
 
 TEST(NcTextLines, CountsOnlyCrLfPairsAndAddsMissingCarriageReturns)
