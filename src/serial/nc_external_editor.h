@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kvt {
 
@@ -38,11 +39,14 @@ struct ExternalEditorPlan {
 ExternalEditorPlan planExternalEditor(std::uint8_t mode, std::u16string_view programPath,
     const std::filesystem::path& currentFile, bool fileSaved, const TextLookup& texts);
 
-// Starts the editor and waits until it ends; the window's adapter implements it.
-class ExternalEditorLauncher {
-public:
-    virtual ~ExternalEditorLauncher() = default;
-    virtual bool launchAndWait(const ExternalEditorPlan& plan) = 0;
-};
+// The desktop's text editor on Linux is the application its desktop entry names for
+// text files. The command of an entry's Exec line with the file put in for its field
+// code (%f, %F, %u, %U; appended when there is none), other field codes dropped,
+// quoting and escapes undone. Empty when the line holds no program.
+std::vector<std::string> desktopEntryCommand(std::string_view execLine, const std::string& file);
+
+// The Exec line of the "[Desktop Entry]" group of a desktop file's text; empty when
+// there is none.
+std::string desktopEntryExec(std::string_view desktopFile);
 
 } // namespace kvt

@@ -55,5 +55,33 @@ TEST(NcExternalEditor, ModesRefusalsAndLaunches)
     }
 }
 
+TEST(NcExternalEditor, DesktopEntryExecLinesGiveTheCommandWithTheFile)
+{
+    struct Case {
+        const char* exec;
+        std::vector<std::string> command;
+    };
+    const Case cases[] = {
+        {"gedit %U", {"gedit", "/nc/my P1.dat"}},
+        {"kate -b %u", {"kate", "-b", "/nc/my P1.dat"}},
+        {"mousepad", {"mousepad", "/nc/my P1.dat"}},
+        {"\"/opt/My Editor/edit\" --new %F %i %c", {"/opt/My Editor/edit", "--new", "/nc/my P1.dat"}},
+        {"edit \"a \\\"b\\\" c\" 100%% %f", {"edit", "a \"b\" c", "100%", "/nc/my P1.dat"}},
+        {"", {}},
+        {"%i", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(desktopEntryCommand(c.exec, "/nc/my P1.dat"), c.command) << c.exec;
+}
+
+TEST(NcExternalEditor, TheExecLineComesFromTheDesktopEntryGroup)
+{
+    EXPECT_EQ(desktopEntryExec("[Desktop Entry]\r\nName=Text\r\nExec=gedit %U\r\n[Desktop Action new]\nExec=gedit "
+                               "--new-window\n"),
+        "gedit %U");
+    EXPECT_EQ(desktopEntryExec("[Desktop Action new]\nExec=gedit --new-window\n"), "");
+    EXPECT_EQ(desktopEntryExec(""), "");
+}
+
 } // namespace
 } // namespace kvt
