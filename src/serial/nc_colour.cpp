@@ -1,6 +1,8 @@
 #include "serial/nc_colour.h"
 
 #include "common/code_page.h"
+#include "common/text_lookup.h"
+#include "serial/nc_editor_texts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -131,6 +133,13 @@ void buildKeywordTable(MachineRecord& machine)
         setEntry(machine.keywords[count + 1], {}, colour, false);
         count += 2;
     }
+}
+
+MessageBoxRequest colouringQuestion(const TextLookup& texts)
+{
+    using namespace nc_text_ids;
+    return {texts.text(kColourQuestion.id, kColourQuestion.builtin), texts.text(kQuestion.id, kQuestion.builtin),
+        MessageIcon::Question, MessageButtons::YesNo};
 }
 
 char16_t foldCase(char16_t c)

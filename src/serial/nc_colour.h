@@ -8,6 +8,7 @@
 // line break as one character gets matching positions when it hands in its own plain
 // text (line feeds only).
 
+#include "common/message_boxes.h"
 #include "options/options_record.h"
 #include "state/state_blocks.h"
 
@@ -37,6 +38,12 @@ inline bool colouringNeedsQuestion(std::uint32_t lineCount)
 {
     return lineCount > kColourQuestionLineLimit;
 }
+
+class TextLookup;
+
+// "*Die NC Datei enthält mehr als 10000 Zeilen. ..." with "*Frage", yes/no; "No" skips
+// the colouring.
+MessageBoxRequest colouringQuestion(const TextLookup& texts);
 
 // The keyword table prepared for searching: texts folded to one letter case.
 class NcColourTable {

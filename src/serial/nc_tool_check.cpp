@@ -2,6 +2,8 @@
 
 #include "common/code_page.h"
 #include "common/number_format.h"
+#include "common/text_lookup.h"
+#include "serial/nc_editor_texts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -190,6 +192,13 @@ ToolOffsetCheck checkToolOffsets(std::u16string_view text, std::u16string_view t
         }
     }
     return check;
+}
+
+MessageBoxRequest offsetMismatchQuestion(const TextLookup& texts)
+{
+    using namespace nc_text_ids;
+    return {texts.text(kOffsetMismatchQuestion.id, kOffsetMismatchQuestion.builtin),
+        texts.text(kQuestion.id, kQuestion.builtin), MessageIcon::Question, MessageButtons::YesNo};
 }
 
 ToolDataUpdate updateToolData(std::u16string_view text, std::u16string_view toolFormat, const NcToolRecords& tools)

@@ -9,6 +9,7 @@
 // A tool word is only taken where no further digit follows it, so "D10" is never
 // found inside "D100" and the update never writes tool 10's data over tool 100's line.
 
+#include "common/message_boxes.h"
 #include "options/options_record.h"
 
 #include <array>
@@ -91,6 +92,12 @@ struct ToolOffsetCheck {
 // word is missing, when no line end (CR or LF) follows it, or when no record holds the
 // word; otherwise compared with the first record holding it.
 ToolOffsetCheck checkToolOffsets(std::u16string_view text, std::u16string_view toolFormat, const NcToolRecords& tools);
+
+class TextLookup;
+
+// Asked before a send when the check found a mismatch ("*Frage", yes/no); yes sends
+// without saving.
+MessageBoxRequest offsetMismatchQuestion(const TextLookup& texts);
 
 struct ToolDataUpdate {
     std::u16string text;

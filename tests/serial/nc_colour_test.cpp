@@ -1,6 +1,7 @@
 #include "serial/nc_colour.h"
 
 #include "common/code_page.h"
+#include "common/text_lookup.h"
 #include "serial/nc_text.h"
 
 #include <gtest/gtest.h>
@@ -142,6 +143,16 @@ TEST(NcColour, MoreThan10000LinesAskFirst)
     EXPECT_FALSE(colouringNeedsQuestion(countCrLf(lines)));
     lines += u"M30\r\n";
     EXPECT_TRUE(colouringNeedsQuestion(countCrLf(lines)));
+}
+
+TEST(NcColour, TheQuestionBeforeALongColouring)
+{
+    const MessageBoxRequest q = colouringQuestion(BuiltinTexts());
+    EXPECT_EQ(q.text,
+        "*Die NC Datei enthält mehr als 10000 Zeilen.\n\nDie Farbformatierung des Textes wird einige Zeit in Anspruch "
+        "nehmen.\n\nFarbformatierung durchführen?");
+    EXPECT_EQ(q.caption, "*Frage");
+    EXPECT_EQ(q.buttons, MessageButtons::YesNo);
 }
 
 TEST(NcColour, TableFromAMachineRecordKeepsItsOrderAndPairs)

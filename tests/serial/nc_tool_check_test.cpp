@@ -1,6 +1,7 @@
 #include "serial/nc_tool_check.h"
 
 #include "common/code_page.h"
+#include "common/text_lookup.h"
 
 #include <gtest/gtest.h>
 
@@ -87,6 +88,16 @@ TEST(NcToolCheck, FirstOccurrenceToTheLineEndAgainstTheFirstRecordHoldingTheWord
             tools.push_back(m.tool);
         EXPECT_EQ(tools, c.mismatched) << c.name;
     }
+}
+
+TEST(NcToolCheck, TheQuestionBeforeSendingAMismatch)
+{
+    const MessageBoxRequest q = offsetMismatchQuestion(BuiltinTexts());
+    EXPECT_EQ(q.text,
+        "*Die Werkzeug-Offsets bei mindestens einem Werkzeug stimmen nicht mit der Werkzeugdatenbank überein. Trotzdem "
+        "zur Maschine senden?");
+    EXPECT_EQ(q.caption, "*Frage");
+    EXPECT_EQ(q.buttons, MessageButtons::YesNo);
 }
 
 TEST(NcToolCheck, AMismatchNamesBothTexts)
