@@ -540,6 +540,31 @@ TEST_F(DxfExportTest, NothingBeforeACalculation)
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
+TEST(FlangeForm, CorrespondingFieldsAreDiameterPitchAndAngle)
+{
+    FlangeForm form(0);
+    form.setComboIndex(2);
+    for (int input = 0; input < kFlangeInputCount; ++input) {
+        const bool expected = input == lk1(CircleField::Diameter) || input == lk1(CircleField::Pitch)
+            || input == lk1(CircleField::HoleAngle) || input == lk2(CircleField::Diameter)
+            || input == lk2(CircleField::Pitch) || input == lk2(CircleField::HoleAngle);
+        EXPECT_EQ(FlangeForm::isCorresponding(input), expected) << input;
+    }
+    type(form, lk2(CircleField::HoleCount), "4");
+    type(form, lk2(CircleField::Diameter), "100");
+    type(form, lk2(CircleField::HoleAngle), "90");
+    type(form, lk2(CircleField::HoleDiameter), "8");
+    type(form, lk1(CircleField::Pitch), "20");
+    form.clearCorresponding(lk2(CircleField::HoleAngle));
+    EXPECT_EQ(form.inputText(lk2(CircleField::Diameter)), "");
+    EXPECT_EQ(form.inputText(lk2(CircleField::HoleAngle)), "");
+    EXPECT_EQ(form.inputValue(lk2(CircleField::Diameter)), 0.0f);
+    EXPECT_EQ(form.inputText(lk2(CircleField::HoleDiameter)), "8");
+    EXPECT_EQ(form.inputText(lk1(CircleField::Pitch)), "20");
+    form.clearCorresponding(lk2(CircleField::HoleDiameter)); // not one of them: nothing
+    EXPECT_EQ(form.inputText(lk2(CircleField::HoleDiameter)), "8");
+}
+
 TEST(FlangeForm, ZoomSteps)
 {
     FlangeForm form(0);

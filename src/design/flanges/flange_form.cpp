@@ -212,6 +212,24 @@ float FlangeForm::metric(int input) const
     return isLength(input) ? toMetric(m_unitSystem, kLengthKind, value) : value;
 }
 
+bool FlangeForm::isCorresponding(int input)
+{
+    if (input < 0 || input >= 2 * kCircleFieldCount)
+        return false;
+    const auto field = static_cast<CircleField>(input % kCircleFieldCount);
+    return field == CircleField::Diameter || field == CircleField::Pitch || field == CircleField::HoleAngle;
+}
+
+void FlangeForm::clearCorresponding(int input)
+{
+    if (!isCorresponding(input))
+        return;
+    const int circle = input / kCircleFieldCount;
+    for (CircleField field : {CircleField::Diameter, CircleField::Pitch, CircleField::HoleAngle})
+        clearInput(circleInput(circle, field));
+    m_derived[static_cast<std::size_t>(circle)] = Derived::None;
+}
+
 void FlangeForm::setComboIndex(int comboIndex)
 {
     m_comboIndex = std::clamp(comboIndex, 0, kFlangeKindCount - 1);

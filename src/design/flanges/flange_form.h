@@ -99,6 +99,13 @@ public:
     const std::string& inputText(int input) const { return m_texts[index(input)]; }
     float inputValue(int input) const { return m_values[index(input)]; }
 
+    // Diameter, pitch and angle of a circle are worked out from one another: they are the
+    // window's corresponding fields.
+    static bool isCorresponding(int input);
+    // "*Korrespondierende Felder löschen" on one of them empties all three of its circle
+    // and forgets which was derived.
+    void clearCorresponding(int input);
+
     int comboIndex() const { return m_comboIndex; }
     void setComboIndex(int comboIndex);
     std::uint8_t kindCode() const { return kindCodeForIndex(m_comboIndex); }
