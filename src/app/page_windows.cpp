@@ -3,6 +3,7 @@
 #include "app/app_controller.h"
 #include "app/pages.h"
 #include "app/title_only_window.h"
+#include "design/flanges/flange_window.h"
 #include "machining/cutting_data/cutting_data_window.h"
 #include "options/options_dialog.h"
 
@@ -15,6 +16,8 @@ FunctionWindow* createPageWindow(int page, AppController& controller)
         return nullptr;
     if (page == page::CuttingData)
         return new CuttingDataWindow(controller);
+    if (page == page::Flanges)
+        return new FlangeWindow(controller);
     return new TitleOnlyWindow(controller, page);
 }
 
