@@ -1,6 +1,7 @@
 #include "design/flanges/flange_form.h"
 
 #include "common/code_page.h"
+#include "common/field_description.h"
 #include "common/number_format.h"
 #include "common/report_writer.h"
 #include "common/stamps.h"
@@ -17,27 +18,49 @@ namespace kvt {
 
 namespace {
 
-constexpr int kLengthKind = 1; // conversion and unit text kind of a length
 constexpr int kWindowTitleId = 70126;
 constexpr const char* kWindowTitle = "*Flansche";
 
-constexpr std::array<FlangeCaption, kCircleFieldCount> kCircleCaptions = {{
-    {72601, "*Anzahl Bohrungen", false},
-    {72602, "*Lochkreis-Durchmesser", true},
-    {72603, "*Bohrungs-Durchmesser", true},
-    {72604, "*Bohrungs-Stich", true},
-    {72605, "*Winkel Bohrungen [ ° ]", false},
-    {72606, "*Winkeloffset A [ ° ]", false},
-    {72608, "*Senk-Durchmesser", true},
-}};
-constexpr FlangeCaption kOffsetBCaption {72607, "*Winkeloffset B [ ° ]", false};
+// The inputs in the order of FlangeForm's input index: LK1, LK2, the flange. Counts and
+// sizes take digits and one point; the offset angle and the zero point may be negative.
+constexpr FieldDescription circleField(int id, const char* builtin, bool length, int tipId, const char* tip,
+    ValueKind kind = ValueKind::Float, InputClass inputClass = InputClass::Unsigned)
+{
+    return {id, builtin, length ? ConversionKind::Length : ConversionKind::Plain,
+        length ? UnitText::Millimetre : UnitText::None, kind, inputClass, tipId, tip};
+}
 
-constexpr std::array<FlangeCaption, kFlangeFieldCount> kFlangeCaptions = {{
-    {72609, "*Außendurchmesser", true},
-    {72610, "*Innendurchmesser", true},
-    {72611, "*Zentrier-Durchmesser", true},
-    {72612, "*Nullpunkt X", false},
-    {72613, "*Nullpunkt Y", false},
+constexpr std::array<FieldDescription, kFlangeInputCount> kInputs = {{
+    circleField(72601, "*Anzahl Bohrungen", false, 72701, "*Anzahl der Bohrungen auf dem Lochkreis (höchstens 100)",
+        ValueKind::Integer),
+    circleField(72602, "*Lochkreis-Durchmesser", true, 72702,
+        "*Durchmesser des Kreises durch die Bohrungsmitten; zwei von Lochkreis-Durchmesser, Bohrungs-Stich und "
+        "Winkel angeben"),
+    circleField(72603, "*Bohrungs-Durchmesser", true, 72703, "*Durchmesser der Bohrungen"),
+    circleField(72604, "*Bohrungs-Stich", true, 72704, "*Abstand der Mitten zweier benachbarter Bohrungen"),
+    circleField(72605, "*Winkel Bohrungen [ ° ]", false, 72705, "*Winkel zwischen zwei benachbarten Bohrungen"),
+    circleField(72606, "*Winkeloffset A [ ° ]", false, 72706,
+        "*Winkel der ersten Bohrung, im Uhrzeigersinn von oben gemessen", ValueKind::Float, InputClass::Signed),
+    circleField(72608, "*Senk-Durchmesser", true, 72707, "*Durchmesser der Senkung; leer ohne Senkung"),
+    circleField(72601, "*Anzahl Bohrungen", false, 72701, "*Anzahl der Bohrungen auf dem Lochkreis (höchstens 100)",
+        ValueKind::Integer),
+    circleField(72602, "*Lochkreis-Durchmesser", true, 72702,
+        "*Durchmesser des Kreises durch die Bohrungsmitten; zwei von Lochkreis-Durchmesser, Bohrungs-Stich und "
+        "Winkel angeben"),
+    circleField(72603, "*Bohrungs-Durchmesser", true, 72703, "*Durchmesser der Bohrungen"),
+    circleField(72604, "*Bohrungs-Stich", true, 72704, "*Abstand der Mitten zweier benachbarter Bohrungen"),
+    circleField(72605, "*Winkel Bohrungen [ ° ]", false, 72705, "*Winkel zwischen zwei benachbarten Bohrungen"),
+    circleField(72607, "*Winkeloffset B [ ° ]", false, 72706,
+        "*Winkel der ersten Bohrung, im Uhrzeigersinn von oben gemessen", ValueKind::Float, InputClass::Signed),
+    circleField(72608, "*Senk-Durchmesser", true, 72707, "*Durchmesser der Senkung; leer ohne Senkung"),
+    circleField(72609, "*Außendurchmesser", true, 72708,
+        "*Außendurchmesser des Flansches, bei quadratischen Flanschen die Kantenlänge; leer für einen Vorschlag"),
+    circleField(72610, "*Innendurchmesser", true, 72709, "*Durchmesser der Bohrung in der Flanschmitte"),
+    circleField(72611, "*Zentrier-Durchmesser", true, 72710, "*Durchmesser des Zentrierbunds"),
+    {72612, "*Nullpunkt X", ConversionKind::Length, UnitText::None, ValueKind::Float, InputClass::Signed, 72711,
+        "*X-Lage der Flanschmitte vom Nullpunkt aus"},
+    {72613, "*Nullpunkt Y", ConversionKind::Length, UnitText::None, ValueKind::Float, InputClass::Signed, 72712,
+        "*Y-Lage der Flanschmitte vom Nullpunkt aus"},
 }};
 
 constexpr std::array<const char*, kFlangeKindCount> kKindNames = {
@@ -69,29 +92,19 @@ constexpr const char* kDiameterNeedsMessage = "*Für die Ermittlung des Lochkrei
 constexpr int kDxfNotWrittenId = 72651;
 constexpr const char* kDxfNotWritten = "*Die DXF-Datei konnte nicht geschrieben werden:";
 
-// Hole counts are whole numbers; the zero point and the offset may lie on either side.
+const FieldDescription& descriptionOf(int input)
+{
+    return kInputs[static_cast<std::size_t>(input)];
+}
+
 bool isCount(int input)
 {
-    return input == circleInput(0, CircleField::HoleCount) || input == circleInput(1, CircleField::HoleCount);
+    return descriptionOf(input).valueKind == ValueKind::Integer;
 }
 
 bool isLength(int input)
 {
-    if (input >= 2 * kCircleFieldCount)
-        return true; // all flange fields, the zero point included
-    const auto field = static_cast<CircleField>(input % kCircleFieldCount);
-    return field == CircleField::Diameter || field == CircleField::HoleDiameter || field == CircleField::Pitch
-        || field == CircleField::CounterboreDiameter;
-}
-
-const FlangeCaption& captionOf(int input)
-{
-    if (input >= 2 * kCircleFieldCount)
-        return kFlangeCaptions[static_cast<std::size_t>(input - 2 * kCircleFieldCount)];
-    const auto field = static_cast<CircleField>(input % kCircleFieldCount);
-    if (field == CircleField::OffsetAngle && input >= kCircleFieldCount)
-        return kOffsetBCaption;
-    return kCircleCaptions[static_cast<std::size_t>(field)];
+    return descriptionOf(input).conversion == ConversionKind::Length;
 }
 
 // A stored value that a damaged file may have made absurd counts as 0; the sign rule
@@ -142,12 +155,14 @@ std::string FlangeForm::format(const char* pattern, float displayValue) const
     return formatNumber(pattern, static_cast<double>(displayValue));
 }
 
+const FieldDescription& FlangeForm::description(int input)
+{
+    return descriptionOf(std::clamp(input, 0, kFlangeInputCount - 1));
+}
+
 std::string FlangeForm::inputCaption(int input, const TextLookup& texts) const
 {
-    const FlangeCaption& caption = captionOf(input);
-    const std::string label = caption.length ? unitLabel(texts, caption.id, caption.builtin, m_unitSystem, kLengthKind)
-                                             : texts.text(caption.id, caption.builtin);
-    return label + ":";
+    return fieldCaption(description(input), texts, m_unitSystem);
 }
 
 std::string FlangeForm::kindName(int comboIndex, const TextLookup& texts)
@@ -163,34 +178,21 @@ std::string FlangeForm::zeroChoiceName(ZeroChoice choice, const TextLookup& text
     return texts.text(kZeroChoiceIdBase + i, kZeroChoiceNames[static_cast<std::size_t>(i)]);
 }
 
-ValueKind FlangeForm::inputKind(int input)
-{
-    return isCount(input) ? ValueKind::Integer : ValueKind::Float;
-}
-
-int FlangeForm::inputClass(int input)
-{
-    if (input == flangeInput(FlangeField::ZeroPointX) || input == flangeInput(FlangeField::ZeroPointY))
-        return 3;
-    if (input == circleInput(0, CircleField::OffsetAngle) || input == circleInput(1, CircleField::OffsetAngle))
-        return 3;
-    return 1;
-}
-
 bool FlangeForm::setInputText(int input, std::string& text)
 {
     if (input < 0 || input >= kFlangeInputCount)
         return false;
     std::string working = text;
     ParseResult parsed;
-    if (!validateField(working, inputClass(input), inputKind(input), parsed)) {
+    const FieldDescription& field = descriptionOf(input);
+    if (!validateField(working, field.inputClass, field.valueKind, parsed)) {
         text = working;
         m_texts[index(input)] = text;
         return false;
     }
     m_texts[index(input)] = text;
     m_values[index(input)]
-        = inputKind(input) == ValueKind::Integer ? static_cast<float>(parsed.intValue) : parsed.floatValue;
+        = field.valueKind == ValueKind::Integer ? static_cast<float>(parsed.intValue) : parsed.floatValue;
     return true;
 }
 
@@ -209,7 +211,7 @@ void FlangeForm::clearInput(int input)
 float FlangeForm::metric(int input) const
 {
     const float value = inputValue(input);
-    return isLength(input) ? toMetric(m_unitSystem, kLengthKind, value) : value;
+    return isLength(input) ? toMetric(m_unitSystem, ConversionKind::Length, value) : value;
 }
 
 bool FlangeForm::isCorresponding(int input)
@@ -352,7 +354,7 @@ void FlangeForm::readInputs()
 void FlangeForm::writeResults(int circle, Derived derivedField, bool pitchTyped)
 {
     const HoleCircle& c = circle == 0 ? m_data.geometry.circle1 : m_data.geometry.circle2;
-    auto length = [this](float mm) { return toDisplay(m_unitSystem, kLengthKind, mm); };
+    auto length = [this](float mm) { return toDisplay(m_unitSystem, ConversionKind::Length, mm); };
     // The user's own pitch and angle stay as typed, so that pressing "*Berechnen" again
     // gives the same points; the diameter is a pure result whenever the pitch was typed.
     if (derivedField == Derived::Diameter || pitchTyped)
@@ -395,7 +397,7 @@ std::optional<MessageBoxRequest> FlangeForm::calculate(const TextLookup& texts, 
     if (isRoundKind(kind)) {
         const float wanted = second ? suggestion.larger : suggestion.outer1;
         if (wanted > 0.0f && (g.outerSize == 0.0f || g.outerSize < wanted)) {
-            setNumber(flangeInput(FlangeField::OuterDiameter), toDisplay(m_unitSystem, kLengthKind, wanted));
+            setNumber(flangeInput(FlangeField::OuterDiameter), toDisplay(m_unitSystem, ConversionKind::Length, wanted));
             g.outerSize = wanted;
             g.outerRadius = wanted / 2.0f;
         }
@@ -450,7 +452,7 @@ std::optional<MessageBoxRequest> FlangeForm::determineDiameter(const TextLookup&
         return errorBox(texts.text(kDiameterNeedsMessageId, kDiameterNeedsMessage), texts);
     if (!pitchToCircle(circle, kKindRoundOne))
         return std::nullopt;
-    setNumber(circleInput(c, CircleField::Diameter), toDisplay(m_unitSystem, kLengthKind, circle.diameter));
+    setNumber(circleInput(c, CircleField::Diameter), toDisplay(m_unitSystem, ConversionKind::Length, circle.diameter));
     setNumber(circleInput(c, CircleField::HoleAngle), circle.stepAngle);
     // Both now come from the pitch: the next "*Berechnen" derives the diameter again
     // instead of finding three values given.
@@ -475,7 +477,7 @@ bool FlangeForm::takeOverPitch(std::int32_t pitchBits, std::int32_t circle)
     if (c == 1 && !hasSecondCircle(kindCode()))
         return false;
     m_selectedCircle = c;
-    setNumber(circleInput(c, CircleField::Pitch), toDisplay(m_unitSystem, kLengthKind, pitch),
+    setNumber(circleInput(c, CircleField::Pitch), toDisplay(m_unitSystem, ConversionKind::Length, pitch),
         m_unitSystem == kUnitSystemInch ? "%6.4f" : "%6.3f");
     return true;
 }
@@ -483,14 +485,14 @@ bool FlangeForm::takeOverPitch(std::int32_t pitchBits, std::int32_t circle)
 bool FlangeForm::fill(const FlangeBlock& block)
 {
     for (int i = 0; i < kFlangeInputCount; ++i) {
-        const float stored = sane(block.inputs[i], inputClass(i) == 3);
+        const float stored = sane(block.inputs[i], descriptionOf(i).inputClass == InputClass::Signed);
         if (stored == 0.0f) {
             clearInput(i);
         } else if (isCount(i)) {
             std::string text = cformat("%i", countOf(stored));
             setInputText(i, text);
         } else {
-            const float shown = isLength(i) ? toDisplay(m_unitSystem, kLengthKind, stored) : stored;
+            const float shown = isLength(i) ? toDisplay(m_unitSystem, ConversionKind::Length, stored) : stored;
             setNumber(i, shown, m_unitSystem == kUnitSystemInch && isLength(i) ? "%6.4f" : "%6.3f");
         }
     }
@@ -529,7 +531,7 @@ std::string FlangeForm::reportText(const TextLookup& texts, int languageCode, co
 {
     const bool inch = m_unitSystem == kUnitSystemInch;
     const char* lengthFormat = inch ? "%6.3f" : "%6.1f";
-    auto length = [&](float mm) { return format(lengthFormat, toDisplay(m_unitSystem, kLengthKind, mm)); };
+    auto length = [&](float mm) { return format(lengthFormat, toDisplay(m_unitSystem, ConversionKind::Length, mm)); };
     auto label = [&](int input) {
         std::string caption = inputCaption(input, texts);
         if (!caption.empty() && caption.back() == ':')
@@ -582,8 +584,8 @@ std::string FlangeForm::reportText(const TextLookup& texts, int languageCode, co
         const int count = std::clamp(circle.holeCount, 0, kMaxHolesPerCircle);
         for (int i = 0; i < count; ++i) {
             const FlangePoint& p = circle.points[static_cast<std::size_t>(i)];
-            const float x = toDisplay(m_unitSystem, kLengthKind, p.x + shift.x);
-            const float y = toDisplay(m_unitSystem, kLengthKind, p.y + shift.y);
+            const float x = toDisplay(m_unitSystem, ConversionKind::Length, p.x + shift.x);
+            const float y = toDisplay(m_unitSystem, ConversionKind::Length, p.y + shift.y);
             report += cformat("%04i", i + 1);
             report += " X: ";
             report += format("%8.3f", x);

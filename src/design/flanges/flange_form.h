@@ -5,6 +5,7 @@
 // it wants shown, the saved block, the report text, the DXF export and the zoom of the
 // preview. The Qt dialog only shows what this class says.
 
+#include "common/field_description.h"
 #include "common/field_validation.h"
 #include "common/message_boxes.h"
 #include "common/text_lookup.h"
@@ -74,12 +75,6 @@ struct FlangeBlock {
 };
 static_assert(sizeof(FlangeBlock) <= kWindowBlockSize);
 
-struct FlangeCaption {
-    int id;
-    const char* builtin;
-    bool length; // a length: the unit text of the unit system follows the caption
-};
-
 class FlangeForm {
 public:
     explicit FlangeForm(int unitSystem);
@@ -90,8 +85,8 @@ public:
     std::string inputCaption(int input, const TextLookup& texts) const;
     static std::string kindName(int comboIndex, const TextLookup& texts);
     static std::string zeroChoiceName(ZeroChoice choice, const TextLookup& texts);
-    static ValueKind inputKind(int input);
-    static int inputClass(int input); // 1 for counts and sizes, 3 where a minus is allowed
+    // Caption, conversion, unit, value kind, input class and tooltip of an input.
+    static const FieldDescription& description(int input);
 
     // A changed field text; as in every window an invalid text is cut back and the value
     // stays the last valid one. Returns false when the text was cut.

@@ -1,19 +1,13 @@
 #include "design/flanges/flange_window.h"
 
 #include "app/app_controller.h"
-#include "app/qt_platform.h"
-#include "common/clock.h"
 #include "common/code_page.h"
 #include "common/field_binding.h"
 #include "common/file_dialogs.h"
-#include "common/report_launcher.h"
-#include "common/report_writer.h"
 #include "design/flanges/flange_preview.h"
-#include "options/options_record.h"
 #include "state/app_message.h"
 #include "state/open_dialog_data.h"
 #include "state/page_ids.h"
-#include "state/state_blocks.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -21,7 +15,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -29,29 +22,11 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-#include <cstring>
+#include <algorithm>
 
 namespace kvt {
 
 namespace {
-
-constexpr int kFlaReportKind = 3;
-
-QString qt(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-
-void caption(QWidget* control, const QString& text)
-{
-    if (auto* button = qobject_cast<QAbstractButton*>(control))
-        button->setText(text);
-    else if (auto* box = qobject_cast<QGroupBox*>(control))
-        box->setTitle(text);
-    else if (auto* label = qobject_cast<QLabel*>(control))
-        label->setText(text);
-    control->setAccessibleName(text);
-}
 
 DxfSaveChoice runDxfDialog(QWidget* parent, const QString& title, const QString& start, int unitSystem)
 {
@@ -81,47 +56,29 @@ constexpr std::array<ZeroPlace, kZeroChoiceCount> kZeroPlaces = {{
 
 } // namespace
 
-FlangeWindow::FlangeWindow(AppController& controller, FlangeServices services)
-    : FunctionWindow(controller, page::Flanges)
-    , m_services(std::move(services))
+FlangeWindow::FlangeWindow(AppController& controller, const WindowServices& services)
+    : FunctionWindow(controller, page::Flanges, services)
     , m_form(controller.options() ? controller.options()->settings.unitSystem : 0)
 {
-    if (!m_services.boxes) {
-        m_ownBoxes = std::make_unique<QtMessageBoxes>();
-        m_services.boxes = m_ownBoxes.get();
-    }
-    if (!m_services.viewer) {
-        m_ownViewer = std::make_unique<DesktopTextViewer>();
-        m_services.viewer = m_ownViewer.get();
-    }
-    if (!m_services.clock) {
-        m_ownClock = std::make_unique<SystemClock>();
-        m_services.clock = m_ownClock.get();
-    }
-    if (!m_services.saveDialog) {
-        m_services.saveDialog = [this](const QString& start, int unitSystem) {
-            return runDxfDialog(this, text(72652, "*DXF Datei speichern"), start, unitSystem);
-        };
-    }
     setObjectName(QStringLiteral("flangeWindow"));
+    setReportKind(ReportKindId::Fla);
     enableBackgroundMenu();
+    m_saveDialog = [this](const QString& start, int unitSystem) {
+        return runDxfDialog(this, text(72652, "*DXF Datei speichern"), start, unitSystem);
+    };
     buildControls();
     retranslate();
 
     bool recalculate = false;
-    if (const OptionsRecord* options = controller.options()) {
-        FlangeBlock block {};
-        std::memcpy(&block, options->windows.flanges.bytes, sizeof block);
-        recalculate = m_form.fill(block);
-    }
+    if (const auto block = loadBlock<FlangeBlock>())
+        recalculate = m_form.fill(*block);
     // The way back from the calculations dialog's hole-pitch calculator.
     if (const OpenDialogData* state = controller.state(); state && state->handOverSenderPage == page::Calculations)
         m_form.takeOverPitch(state->handOver[0], state->handOver[2]);
     // Results that were valid when the window closed are shown again, without a report.
     if (recalculate)
-        m_form.calculate(controller.texts(), controller.state() && controller.state()->languageLoaded);
+        m_form.calculate(texts(), controller.state() && controller.state()->languageLoaded);
     showForm();
-    m_opened = true;
     resize(sizeHint());
 }
 
@@ -135,17 +92,8 @@ QWidget* FlangeWindow::buildCirclePage(int circle)
     grid->setColumnStretch(0, 1);
     for (int f = 0; f < kCircleFieldCount; ++f) {
         const int input = circleInput(circle, static_cast<CircleField>(f));
-        auto* label = new QLabel(page);
-        auto* edit = new QLineEdit(page);
-        edit->setObjectName(QStringLiteral("input%1").arg(input));
-        edit->setMinimumWidth(100);
-        edit->setMaximumWidth(130);
-        edit->setAlignment(Qt::AlignRight);
-        label->setBuddy(edit);
-        grid->addWidget(label, f, 0);
-        grid->addWidget(edit, f, 1);
-        m_labels[static_cast<std::size_t>(input)] = label;
-        m_inputs[static_cast<std::size_t>(input)] = edit;
+        m_inputs[static_cast<std::size_t>(input)] = addCaptionedField(
+            grid, f, FlangeForm::isCorresponding(input) ? FieldRole::CorrespondingInput : FieldRole::Input);
     }
     const auto c = static_cast<std::size_t>(circle);
     m_diameterButtons[c] = new QPushButton(page);
@@ -204,17 +152,7 @@ void FlangeWindow::buildControls()
     flangeGrid->setColumnStretch(0, 1);
     for (int f = 0; f < kFlangeFieldCount; ++f) {
         const int input = flangeInput(static_cast<FlangeField>(f));
-        auto* label = new QLabel(this);
-        auto* edit = new QLineEdit(this);
-        edit->setObjectName(QStringLiteral("input%1").arg(input));
-        edit->setMinimumWidth(100);
-        edit->setMaximumWidth(130);
-        edit->setAlignment(Qt::AlignRight);
-        label->setBuddy(edit);
-        flangeGrid->addWidget(label, f, 0);
-        flangeGrid->addWidget(edit, f, 1);
-        m_labels[static_cast<std::size_t>(input)] = label;
-        m_inputs[static_cast<std::size_t>(input)] = edit;
+        m_inputs[static_cast<std::size_t>(input)] = addCaptionedField(flangeGrid, f, FieldRole::Input);
     }
     left->addWidget(m_flangeBox);
 
@@ -234,13 +172,15 @@ void FlangeWindow::buildControls()
     left->addStretch(1);
 
     for (int i = 0; i < kFlangeInputCount; ++i) {
-        QLineEdit* edit = m_inputs[static_cast<std::size_t>(i)];
-        auto* binding = new FieldBinding(edit, FlangeForm::inputClass(i), FlangeForm::inputKind(i));
+        QLineEdit* edit = m_inputs[static_cast<std::size_t>(i)].edit;
+        edit->setObjectName(QStringLiteral("input%1").arg(i));
+        const FieldDescription& description = FlangeForm::description(i);
+        setTooltip(edit, description.tooltipId, description.tooltipBuiltin);
+        auto* binding = bindField(edit, description);
         connect(binding, &FieldBinding::valueChanged, this, [this, i, edit] {
             std::string value = edit->text().toStdString();
             m_form.setInputText(i, value);
         });
-        installFieldMenu(edit, FlangeForm::isCorresponding(i));
     }
 
     // The preview area, shown by "*Vorschau" beside the inputs.
@@ -288,57 +228,51 @@ void FlangeWindow::buildControls()
 
 void FlangeWindow::retranslate()
 {
-    const TextLookup& texts = controller().texts();
-    for (int i = 0; i < kFlangeInputCount; ++i) {
-        const QString text = qt(m_form.inputCaption(i, texts));
-        m_labels[static_cast<std::size_t>(i)]->setText(text);
-        m_inputs[static_cast<std::size_t>(i)]->setAccessibleName(text);
-    }
+    const TextLookup& texts = this->texts();
+    for (int i = 0; i < kFlangeInputCount; ++i)
+        setFieldCaption(m_inputs[static_cast<std::size_t>(i)], toQt(m_form.inputCaption(i, texts)));
     for (int i = 0; i < kFlangeKindCount; ++i)
-        m_kind->setItemText(i, qt(FlangeForm::kindName(i, texts)));
+        m_kind->setItemText(i, toQt(FlangeForm::kindName(i, texts)));
     m_kind->setAccessibleName(text(72619, "*Flanschform"));
-    caption(m_circleButtons[0], text(72630, "*Lochkreis innen"));
-    caption(m_circleButtons[1], text(72631, "*Lochkreis außen"));
-    caption(m_circleBox, text(72632, "*Eingabe LK"));
-    caption(m_flangeBox, text(72633, "*Eingabe Flansch"));
-    caption(m_zeroBox, text(72641, "*Nullpunkt"));
+    setCaption(m_circleButtons[0], text(72630, "*Lochkreis innen"));
+    setCaption(m_circleButtons[1], text(72631, "*Lochkreis außen"));
+    setCaption(m_circleBox, text(72632, "*Eingabe LK"));
+    setCaption(m_flangeBox, text(72633, "*Eingabe Flansch"));
+    setCaption(m_zeroBox, text(72641, "*Nullpunkt"));
     for (int c = 0; c < 2; ++c) {
         const auto i = static_cast<std::size_t>(c);
-        caption(m_diameterButtons[i], text(72634, "*Erm."));
-        caption(m_pitchButtons[i], text(72634, "*Erm."));
-        caption(m_autoBoxes[i], text(72635, "*Auto"));
-        // The two "*Erm." buttons of a circle share their caption; the field they fill
-        // tells them apart.
-        m_diameterButtons[i]->setAccessibleDescription(
-            m_labels[static_cast<std::size_t>(circleInput(c, CircleField::Diameter))]->text());
-        m_pitchButtons[i]->setAccessibleDescription(
-            m_labels[static_cast<std::size_t>(circleInput(c, CircleField::Pitch))]->text());
+        setCaption(m_diameterButtons[i], text(72634, "*Erm."));
+        setCaption(m_pitchButtons[i], text(72634, "*Erm."));
+        setCaption(m_autoBoxes[i], text(72635, "*Auto"));
+        // The "*Erm." buttons share their caption; the field each one fills tells them apart.
+        m_diameterButtons[i]->setAccessibleDescription(inputLabel(circleInput(c, CircleField::Diameter))->text());
+        m_pitchButtons[i]->setAccessibleDescription(inputLabel(circleInput(c, CircleField::Pitch))->text());
+        m_autoBoxes[i]->setAccessibleDescription(inputLabel(circleInput(c, CircleField::OffsetAngle))->text());
     }
-    for (int z = 0; z < kZeroChoiceCount; ++z)
-        caption(m_zeroButtons[static_cast<std::size_t>(z)],
-            qt(FlangeForm::zeroChoiceName(static_cast<ZeroChoice>(z), texts)));
-    caption(m_zoomButtons[0], text(72638, "*Zoom-"));
-    caption(m_zoomButtons[1], text(72639, "*Reset"));
-    caption(m_zoomButtons[2], text(72640, "*Zoom+"));
-    caption(m_previewButton, text(72636, "*Vorschau"));
-    caption(m_dxfButton, text(72637, "*DXF erstellen"));
-    caption(m_calculateButton, text(71050, "*Berechnen"));
-    caption(m_reportButton, text(71051, "*Bericht"));
-    caption(m_autoOpen, text(71052, "*Autom.öffnen"));
+    for (int z = 0; z < kZeroChoiceCount; ++z) {
+        setCaption(m_zeroButtons[static_cast<std::size_t>(z)],
+            toQt(FlangeForm::zeroChoiceName(static_cast<ZeroChoice>(z), texts)));
+    }
+    setCaption(m_zoomButtons[0], text(72638, "*Zoom-"));
+    setCaption(m_zoomButtons[1], text(72639, "*Reset"));
+    setCaption(m_zoomButtons[2], text(72640, "*Zoom+"));
+    setCaption(m_previewButton, text(72636, "*Vorschau"));
+    setCaption(m_dxfButton, text(72637, "*DXF erstellen"));
+    setCaption(m_calculateButton, text(71050, "*Berechnen"));
+    setCaption(m_reportButton, text(71051, "*Bericht"));
+    setCaption(m_autoOpen, text(71052, "*Autom.öffnen"));
     m_preview->setAccessibleName(text(72636, "*Vorschau"));
 }
 
 void FlangeWindow::showInputs()
 {
     for (int i = 0; i < kFlangeInputCount; ++i) {
-        QLineEdit* edit = m_inputs[static_cast<std::size_t>(i)];
-        const QString text = qt(m_form.inputText(i));
-        if (edit->text() != text) {
-            const QSignalBlocker blocker(edit);
-            edit->setText(text);
-        }
-        edit->setEnabled(m_form.inputEnabled(i));
-        m_labels[static_cast<std::size_t>(i)]->setEnabled(m_form.inputEnabled(i));
+        const CaptionedField& field = m_inputs[static_cast<std::size_t>(i)];
+        const QString text = toQt(m_form.inputText(i));
+        if (field.edit->text() != text)
+            field.edit->setText(text);
+        field.edit->setEnabled(m_form.inputEnabled(i));
+        field.caption->setEnabled(m_form.inputEnabled(i));
     }
 }
 
@@ -360,13 +294,6 @@ void FlangeWindow::showForm()
     const QSignalBlocker blocker(m_autoOpen);
     m_autoOpen->setChecked(reportsOpenAutomatically());
     m_preview->setPattern(m_form.calculated() ? &m_form.data() : nullptr, m_form.zoom());
-}
-
-void FlangeWindow::showMessage(const MessageBoxRequest& request)
-{
-    if (OpenDialogData* state = controller().state())
-        state->messageBoxPending = 1;
-    m_services.boxes->show(request);
 }
 
 void FlangeWindow::chooseKind(int index)
@@ -407,23 +334,26 @@ void FlangeWindow::togglePreview()
     resize(m_previewShown ? width + kPreviewWidth : width - kPreviewWidth, height());
 }
 
-void FlangeWindow::calculate()
+bool FlangeWindow::calculateAndShow()
 {
     const OpenDialogData* state = controller().state();
-    const auto message = m_form.calculate(controller().texts(), state && state->languageLoaded);
+    const auto message = m_form.calculate(texts(), state && state->languageLoaded);
     showForm();
-    if (message) {
-        showMessage(*message);
-        return;
-    }
-    if (writeReport() && reportsOpenAutomatically() && state)
-        openReport(*state, *m_services.viewer);
+    if (message)
+        boxes().show(*message);
+    return !message;
+}
+
+void FlangeWindow::calculate()
+{
+    if (calculateAndShow())
+        reportCalculation();
 }
 
 void FlangeWindow::determineDiameter()
 {
-    if (const auto message = m_form.determineDiameter(controller().texts()))
-        showMessage(*message);
+    if (const auto message = m_form.determineDiameter(texts()))
+        boxes().show(*message);
     showInputs();
 }
 
@@ -439,47 +369,29 @@ void FlangeWindow::determinePitch()
 
 void FlangeWindow::exportDxf()
 {
-    // The drawing is made from a fresh calculation, so that it can never show what the
-    // fields said before they were changed.
-    const OpenDialogData* state = controller().state();
-    const auto failed = m_form.calculate(controller().texts(), state && state->languageLoaded);
-    showForm();
-    if (failed) {
-        showMessage(*failed);
+    // The drawing is made from a fresh calculation, so that it never shows what the
+    // fields said before they were last changed.
+    if (!calculateAndShow())
         return;
-    }
     const QString start = QString::fromStdU16String(m_form.lastDxfPath());
-    const DxfSaveChoice choice = m_services.saveDialog(start, m_form.unitSystem());
+    const DxfSaveChoice choice = m_saveDialog(start, m_form.unitSystem());
     if (choice.path.empty() || !choice.unit)
         return; // cancelled, or "All Files": no drawing
-    if (const auto message = m_form.exportDxf(choice.path, *choice.unit, controller().texts()))
-        showMessage(*message);
+    if (const auto message = m_form.exportDxf(choice.path, *choice.unit, texts()))
+        boxes().show(*message);
     storeInputs();
 }
 
-bool FlangeWindow::writeReport()
+std::string FlangeWindow::composeReport(const LocalDateTime& time, int languageCode) const
 {
-    OpenDialogData* state = controller().state();
-    if (!state || !state->ncTextBuffer || !m_form.calculated())
-        return false;
-    const std::string report
-        = m_form.reportText(controller().texts(), state->languageCode, m_services.clock->localTime());
-    const ReportWriter writer(*m_services.clock, controller().texts(), *m_services.boxes);
-    return writer.write(*state, *state->ncTextBuffer, kFlaReportKind, report).written;
+    return m_form.reportText(texts(), languageCode, time);
 }
 
 void FlangeWindow::openReportCommand()
 {
-    const OpenDialogData* state = controller().state();
-    const auto message = m_form.calculate(controller().texts(), state && state->languageLoaded);
-    showForm();
-    if (message) {
-        showMessage(*message);
-        return;
-    }
-    // A report that could not be written was already reported.
-    if (writeReport() && state)
-        openReport(*state, *m_services.viewer);
+    // "*Bericht" and "*Report öffnen" report what the fields say now.
+    if (calculateAndShow())
+        FunctionWindow::openReportCommand();
 }
 
 void FlangeWindow::reportOpeningChanged()
@@ -491,7 +403,7 @@ void FlangeWindow::reportOpeningChanged()
 void FlangeWindow::clearCorrespondingFields(QLineEdit* field)
 {
     for (int i = 0; i < kFlangeInputCount; ++i) {
-        if (m_inputs[static_cast<std::size_t>(i)] == field) {
+        if (m_inputs[static_cast<std::size_t>(i)].edit == field) {
             m_form.clearCorresponding(i);
             showInputs();
             return;
@@ -501,14 +413,7 @@ void FlangeWindow::clearCorrespondingFields(QLineEdit* field)
 
 void FlangeWindow::storeInputs()
 {
-    if (!m_opened)
-        return;
-    OptionsRecord* options = controller().options();
-    if (!options)
-        return;
-    const FlangeBlock block = m_form.store(reportsOpenAutomatically());
-    std::memcpy(options->windows.flanges.bytes, &block, sizeof block);
-    options->settings.changed = 1;
+    storeBlock(m_form.store(reportsOpenAutomatically()));
 }
 
 void FlangeWindow::refresh()
@@ -516,12 +421,6 @@ void FlangeWindow::refresh()
     FunctionWindow::refresh();
     retranslate();
     showForm();
-}
-
-void FlangeWindow::hideEvent(QHideEvent* event)
-{
-    storeInputs();
-    FunctionWindow::hideEvent(event);
 }
 
 QPushButton* FlangeWindow::zoomButton(int step) const

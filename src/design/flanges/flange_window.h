@@ -1,14 +1,14 @@
 #pragma once
 // The flange dialog ("*Flansche"): binds its edit fields to the flange form, forwards the
-// commands, shows what the form says and draws the preview. Reports go through the
-// common report writer, DXF drawings through the program's save dialog.
+// commands, shows what the form says and draws the preview. The chrome (services, the
+// saved block, the report step) is the function window's; DXF drawings go through the
+// program's save dialog.
 
 #include "app/function_window.h"
 #include "design/flanges/flange_form.h"
 
 #include <array>
 #include <functional>
-#include <memory>
 
 class QButtonGroup;
 class QCheckBox;
@@ -23,10 +23,7 @@ class QWidget;
 
 namespace kvt {
 
-class Clock;
 class FlangePreview;
-class MessageBoxes;
-class TextViewerLauncher;
 
 // The save dialog's answer: the path, and the unit of the chosen filter (0 mm, 1 inch);
 // no unit for "All Files" or a cancelled dialog.
@@ -35,19 +32,13 @@ struct DxfSaveChoice {
     std::optional<int> unit;
 };
 
-// What the window needs from outside besides the controller; tests pass their own.
-struct FlangeServices {
-    MessageBoxes* boxes = nullptr; // nullptr: real message boxes
-    TextViewerLauncher* viewer = nullptr; // nullptr: the desktop's text viewer
-    const Clock* clock = nullptr; // nullptr: the system clock
-    // nullptr: the program's DXF save dialog. Arguments: start path, unit system.
-    std::function<DxfSaveChoice(const QString&, int)> saveDialog;
-};
+// The DXF save dialog: start path and unit system in, the choice out.
+using DxfSaveDialog = std::function<DxfSaveChoice(const QString& startPath, int unitSystem)>;
 
 class FlangeWindow final : public FunctionWindow {
     Q_OBJECT
 public:
-    explicit FlangeWindow(AppController& controller, FlangeServices services = {});
+    explicit FlangeWindow(AppController& controller, const WindowServices& services = {});
     ~FlangeWindow() override;
 
     void storeInputs() override;
@@ -56,8 +47,8 @@ public:
     void clearCorrespondingFields(QLineEdit* field) override;
 
     // For tests and screen readers alike: the widgets by role.
-    QLineEdit* inputField(int input) const { return m_inputs[static_cast<std::size_t>(input)]; }
-    QLabel* inputLabel(int input) const { return m_labels[static_cast<std::size_t>(input)]; }
+    QLineEdit* inputField(int input) const { return m_inputs[static_cast<std::size_t>(input)].edit; }
+    QLabel* inputLabel(int input) const { return m_inputs[static_cast<std::size_t>(input)].caption; }
     QComboBox* kindBox() const { return m_kind; }
     QRadioButton* circleButton(int circle) const { return m_circleButtons[static_cast<std::size_t>(circle)]; }
     QRadioButton* zeroButton(ZeroChoice choice) const { return m_zeroButtons[static_cast<std::size_t>(choice)]; }
@@ -84,11 +75,13 @@ public:
     void determineDiameter();
     void determinePitch();
     void togglePreview();
+    // Tests answer the save dialog themselves.
+    void setDxfSaveDialog(DxfSaveDialog dialog) { m_saveDialog = std::move(dialog); }
 
 protected:
+    std::string composeReport(const LocalDateTime& time, int languageCode) const override;
     void openReportCommand() override;
     void reportOpeningChanged() override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     void buildControls();
@@ -96,23 +89,18 @@ private:
     void retranslate();
     void showForm();
     void showInputs();
-    void showMessage(const MessageBoxRequest& request);
-    bool writeReport();
+    // Runs the calculation and shows the fields; false, after its message, when it stopped.
+    bool calculateAndShow();
     void chooseKind(int index);
     void chooseCircle(int circle);
     void chooseZero(ZeroChoice choice);
     void zoom(int step);
 
-    FlangeServices m_services;
-    std::unique_ptr<MessageBoxes> m_ownBoxes;
-    std::unique_ptr<TextViewerLauncher> m_ownViewer;
-    std::unique_ptr<Clock> m_ownClock;
+    DxfSaveDialog m_saveDialog;
     FlangeForm m_form;
-    bool m_opened = false; // stores only once the saved block was read
     bool m_previewShown = false;
 
-    std::array<QLineEdit*, kFlangeInputCount> m_inputs {};
-    std::array<QLabel*, kFlangeInputCount> m_labels {};
+    std::array<CaptionedField, kFlangeInputCount> m_inputs {};
     QComboBox* m_kind = nullptr;
     std::array<QRadioButton*, 2> m_circleButtons {};
     QButtonGroup* m_circleGroup = nullptr;
