@@ -410,6 +410,24 @@ INSTANTIATE_TEST_SUITE_P(Cases, CoolantEstimateTest,
             "NoHeightUnit", 0, VolumeUnit::Litre, TankMethod::HeightUnits, {"0", "0", "300", "0", "0", "5"}, nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(CoolantTank, EachMethodSwitchesOnTheFieldsItReads)
+{
+    const std::array<CoolantInput, 6> tankFields
+        = {CoolantInput::TankWidth, CoolantInput::TankLength, CoolantInput::FillHeight, CoolantInput::CornerRadius,
+            CoolantInput::HeightUnit, CoolantInput::VolumePerHeightUnit};
+    const std::array<bool, 6> byDimensions = {true, true, true, true, false, false};
+    const std::array<bool, 6> byHeightUnits = {false, false, true, false, true, true};
+    for (std::size_t i = 0; i < tankFields.size(); ++i) {
+        EXPECT_EQ(CoolantForm::inputEnabled(TankMethod::Dimensions, tankFields[i]), byDimensions[i]) << i;
+        EXPECT_EQ(CoolantForm::inputEnabled(TankMethod::HeightUnits, tankFields[i]), byHeightUnits[i]) << i;
+    }
+    for (CoolantInput always : {CoolantInput::ActualVolume, CoolantInput::ActualConcentration,
+             CoolantInput::TargetVolume, CoolantInput::TargetConcentration, CoolantInput::RefractometerFactor}) {
+        EXPECT_TRUE(CoolantForm::inputEnabled(TankMethod::Dimensions, always));
+        EXPECT_TRUE(CoolantForm::inputEnabled(TankMethod::HeightUnits, always));
+    }
+}
+
 // ---- refractometer -------------------------------------------------------------------
 
 TEST(CoolantRefractometer, SwitchingRewritesBothFieldsAndComesBackExactly)

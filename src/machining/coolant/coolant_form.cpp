@@ -210,6 +210,21 @@ void CoolantForm::setOperationRow(int row)
         m_operationRow = row;
 }
 
+bool CoolantForm::inputEnabled(TankMethod method, CoolantInput input)
+{
+    switch (input) {
+    case CoolantInput::TankWidth:
+    case CoolantInput::TankLength:
+    case CoolantInput::CornerRadius:
+        return method == TankMethod::Dimensions;
+    case CoolantInput::HeightUnit:
+    case CoolantInput::VolumePerHeightUnit:
+        return method == TankMethod::HeightUnits;
+    default:
+        return true;
+    }
+}
+
 bool CoolantForm::setInputText(CoolantInput input, std::string& text)
 {
     std::string working = text;

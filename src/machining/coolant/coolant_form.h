@@ -110,6 +110,8 @@ public:
 
     TankMethod tankMethod() const { return m_tankMethod; }
     void setTankMethod(TankMethod method) { m_tankMethod = method; }
+    // The tank fields the chosen method does not read are switched off.
+    static bool inputEnabled(TankMethod method, CoolantInput input);
 
     // A changed field text, parsed at once by the shared field validation; an invalid text
     // is cut back (the caller shows the cut text) and the value stays the last valid one.
