@@ -1,8 +1,8 @@
 #include "options/options_dialog.h"
 
 #include "app/app_controller.h"
-#include "app/qt_platform.h"
 #include "common/clock.h"
+#include "common/qt_message_boxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,8 +3,9 @@
 
 #include "app/app_controller.h"
 #include "app/options_storage_file.h"
-#include "app/page_windows.h"
 #include "app/qt_platform.h"
+#include "common/qt_message_boxes.h"
+#include "program/page_windows.h"
 
 #include <QApplication>
 
@@ -23,7 +24,7 @@ int main(int argc, char* argv[])
     kvt::OptionsStorageFile optionsStorage;
     kvt::AppController controller({windows, system, settings, boxes, optionsStorage});
     windows.setController(&controller);
-    windows.setWindowFactory(&kvt::createPageWindow);
+    windows.setWindowFactory([](int page, kvt::AppController& c) { return kvt::createPageWindow(page, c); });
     windows.setOptionsRunner(&kvt::runOptions);
 
     if (!controller.startUp())
