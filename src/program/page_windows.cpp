@@ -3,6 +3,7 @@
 #include "app/app_controller.h"
 #include "app/pages.h"
 #include "app/title_only_window.h"
+#include "machining/coolant/coolant_window.h"
 #include "machining/cutting_data/cutting_data_window.h"
 #include "options/options_dialog.h"
 
@@ -15,6 +16,7 @@ namespace {
 // One line per window.
 constexpr std::array kWindowFactories = {
     WindowFactoryEntry {page::CuttingData, &makeWindow<CuttingDataWindow>},
+    WindowFactoryEntry {page::Coolant, &makeWindow<CoolantWindow>},
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "machining/coolant/coolant_form.h"
 
+#include "common/field_description.h"
 #include "common/number_format.h"
 #include "common/report_writer.h"
 #include "common/stamps.h"
@@ -12,31 +13,43 @@ namespace kvt {
 
 namespace {
 
-constexpr int kLengthKind = 1; // conversion kind of units.h
-
 constexpr const char* kValueFormat = "%6.2f";
 constexpr int kSeparatorLength = 41;
 
 enum class FieldKind { Volume, Length, Concentration, Plain };
 
 struct InputInfo {
-    int id;
-    const char* builtin;
+    FieldDescription description;
     FieldKind kind;
 };
 
+// Every input takes digits and one point, no sign, and is read in double precision so
+// that a reading times the factor loses nothing. Captions are the texts as they stand:
+// the unit line names the units.
+constexpr InputInfo input(int id, const char* builtin, FieldKind kind, int tooltipId, const char* tooltip)
+{
+    return {{id, builtin, kind == FieldKind::Length ? ConversionKind::Length : ConversionKind::Plain, UnitText::None,
+                ValueKind::Double, InputClass::Unsigned, tooltipId, tooltip},
+        kind};
+}
+
 constexpr std::array<InputInfo, kCoolantInputCount> kInputs = {{
-    {71200, "*Istmenge Mischung:", FieldKind::Volume},
-    {71201, "*Istkonzentration:", FieldKind::Concentration},
-    {71202, "*Sollmenge Mischung:", FieldKind::Volume},
-    {71203, "*Sollkonzentration:", FieldKind::Concentration},
-    {71204, "*Breite Tank", FieldKind::Length},
-    {71205, "*Länge Tank", FieldKind::Length},
-    {71206, "*Füllhöhe", FieldKind::Length},
-    {71207, "*Eckenradius", FieldKind::Length},
-    {71208, "*Höheneinheit", FieldKind::Length},
-    {71209, "*Vol pro Höheneinheit", FieldKind::Volume},
-    {71210, "*Faktor:", FieldKind::Plain},
+    input(71200, "*Istmenge Mischung:", FieldKind::Volume, 71300, "*Menge der Emulsion, die jetzt im Tank ist"),
+    input(71201, "*Istkonzentration:", FieldKind::Concentration, 71301,
+        "*Konzentration der Emulsion im Tank; mit Refraktometer der Ablesewert"),
+    input(
+        71202, "*Sollmenge Mischung:", FieldKind::Volume, 71302, "*Menge der Emulsion, die der Tank danach haben soll"),
+    input(71203, "*Sollkonzentration:", FieldKind::Concentration, 71303,
+        "*Konzentration, die die Emulsion haben soll; mit Refraktometer der Ablesewert"),
+    input(71204, "*Breite Tank", FieldKind::Length, 71304, "*Innere Breite des Tanks"),
+    input(71205, "*Länge Tank", FieldKind::Length, 71305, "*Innere Länge des Tanks"),
+    input(71206, "*Füllhöhe", FieldKind::Length, 71306, "*Höhe der Emulsion im Tank"),
+    input(71207, "*Eckenradius", FieldKind::Length, 71307, "*Radius der vier inneren Ecken des Tanks"),
+    input(71208, "*Höheneinheit", FieldKind::Length, 71308, "*Höhe, für die das Volumen pro Höheneinheit gilt"),
+    input(71209, "*Vol pro Höheneinheit", FieldKind::Volume, 71309,
+        "*Volumen, das eine Höheneinheit Füllhöhe im Tank ausmacht"),
+    input(71210, "*Faktor:", FieldKind::Plain, 71310,
+        "*Refraktometerfaktor des Konzentrats: Konzentration = Ablesewert x Faktor"),
 }};
 
 struct Text {
@@ -185,8 +198,12 @@ std::string CoolantForm::unitLine(const TextLookup& texts) const
 
 std::string CoolantForm::inputCaption(CoolantInput input, const TextLookup& texts) const
 {
-    const InputInfo& info = kInputs[index(input)];
-    return texts.text(info.id, info.builtin);
+    return fieldLabel(inputDescription(input), texts, m_unitSystem);
+}
+
+const FieldDescription& CoolantForm::inputDescription(CoolantInput input)
+{
+    return kInputs[index(input)].description;
 }
 
 std::string CoolantForm::resultCaption(CoolantResult result, const TextLookup& texts) const
@@ -229,7 +246,8 @@ bool CoolantForm::setInputText(CoolantInput input, std::string& text)
 {
     std::string working = text;
     ParseResult parsed;
-    if (!validateField(working, kInputClass, ValueKind::Double, parsed)) {
+    const FieldDescription& description = inputDescription(input);
+    if (!validateField(working, description.inputClass, description.valueKind, parsed)) {
         // The cut text is what the field shows from now on; the value stays.
         text = working;
         m_inputTexts[index(input)] = text;
@@ -275,7 +293,7 @@ double CoolantForm::metric(CoolantInput input) const
     case FieldKind::Volume:
         return volumeToMillilitres(m_volumeUnit, value);
     case FieldKind::Length:
-        return toMetric(m_unitSystem, kLengthKind, value);
+        return toMetric(m_unitSystem, ConversionKind::Length, value);
     case FieldKind::Concentration:
         return concentration(input);
     case FieldKind::Plain:
@@ -397,7 +415,7 @@ void CoolantForm::fill(const CoolantBlock& block, const CoolantTank* tank)
         setInputNumber(input, volumeToDisplay(m_volumeUnit, sane(millilitres)));
     };
     auto length = [this](CoolantInput input, double millimetres) {
-        setInputNumber(input, toDisplay(m_unitSystem, kLengthKind, sane(millimetres)));
+        setInputNumber(input, toDisplay(m_unitSystem, ConversionKind::Length, sane(millimetres)));
     };
     const double storedFactor = sane(block.refractometerFactor);
     volume(CoolantInput::ActualVolume, block.actualVolume);

@@ -5,6 +5,7 @@
 // record with the machine's current coolant tank, and the report text. The Qt dialog
 // only shows what this class says.
 
+#include "common/field_description.h"
 #include "common/field_validation.h"
 #include "common/message_boxes.h"
 #include "common/text_lookup.h"
@@ -98,7 +99,8 @@ public:
     std::string unitLine(const TextLookup& texts) const;
     std::string inputCaption(CoolantInput input, const TextLookup& texts) const;
     std::string resultCaption(CoolantResult result, const TextLookup& texts) const;
-    static constexpr int kInputClass = 1; // digits and one point, no sign
+    // Caption, conversion, parsing and tooltip of an input.
+    static const FieldDescription& inputDescription(CoolantInput input);
 
     // The operation list: eight rows of the program's own texts without a language
     // module, ten with one. Separators are rows of 41 minus signs.
