@@ -175,10 +175,14 @@ TEST_F(CoolantWindowTest, CorrectsATankUpAndDownInUsGallons)
     ASSERT_EQ(reports().size(), 1u); // the same second: the second report replaces the first
     EXPECT_NE(fileText(reports()[0]).find("*Emulsion entfernen [Gallon US]\t:  16.67\r\n"), std::string::npos);
 
-    // Stored in millilitres: in litres the same tank reads 378.54.
+    // Stored in millilitres: after the options dialog switched to litres the same tank
+    // reads 378.54, and so it does when the window opens again.
     reopen();
     EXPECT_EQ(input(CoolantInput::ActualVolume), QStringLiteral("100.00"));
     controller->options()->settings.volumeUnit = 0;
+    window()->refresh();
+    EXPECT_EQ(window()->unitLine()->text(), QStringLiteral("Eingaben in [mm], [Liter]"));
+    EXPECT_EQ(input(CoolantInput::ActualVolume), QStringLiteral("378.54"));
     reopen();
     EXPECT_EQ(input(CoolantInput::ActualVolume), QStringLiteral("378.54"));
 }
@@ -250,6 +254,15 @@ TEST_F(CoolantWindowTest, InputsAndTheOperationSurviveSwitchingAndTheMachinesTan
     QTest::mouseClick(w->estimateButton(), Qt::LeftButton);
     EXPECT_EQ(input(CoolantInput::ActualVolume), QStringLiteral("180.00"));
     EXPECT_TRUE(boxes.shown.empty());
+
+    // Another machine chosen in the menu brings its own tank; the fill height stays.
+    controller->options()->settings.currentMachine = 3;
+    CoolantTank& other = machineData(controller->options()->machines[3]).coolantTanks[0];
+    other.name[0] = u'B';
+    other.width = 450.0f;
+    w->machineChanged();
+    EXPECT_EQ(input(CoolantInput::TankWidth), QStringLiteral("450.000"));
+    EXPECT_EQ(input(CoolantInput::FillHeight), QStringLiteral("250.000"));
 }
 
 } // namespace
