@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     clang-format g++-mingw-w64-x86-64
     xvfb xauth
+    poppler-utils desktop-file-utils appstream file
 )
 
 missing=()

@@ -5,10 +5,14 @@
 #include "app/pages.h"
 #include "app/window_menu.h"
 #include "common/clock.h"
+#include "common/code_page.h"
 #include "common/field_binding.h"
 #include "common/field_description.h"
+#include "common/file_dialogs.h"
 #include "common/qt_message_boxes.h"
 #include "common/report_launcher.h"
+#include "common/report_printer.h"
+#include "common/stamps.h"
 #include "options/options_record.h"
 #include "state/open_dialog_data.h"
 
@@ -170,6 +174,55 @@ void FunctionWindow::reportCalculation()
         openLastReport();
 }
 
+ReportSheet FunctionWindow::reportSheet() const
+{
+    ReportSheet sheet;
+    sheet.programName = "Kalvora Tools";
+    sheet.windowTitle = windowTitle().toStdString();
+    if (const MachineRecord* machine = currentMachine())
+        sheet.machineName = utf16ToUtf8(fixedText(machine->name));
+    const OpenDialogData* state = m_controller.state();
+    const int languageCode = state ? state->languageCode : kLanguageGerman;
+    const LocalDateTime time = clock().localTime();
+    sheet.stamp = dateTimeSecondsStamp(languageCode, time);
+    std::replace(sheet.stamp.begin(), sheet.stamp.end(), '_', ' ');
+    if (m_reportKind)
+        sheet.lines = reportSheetLines(composeReport(time, languageCode));
+    return sheet;
+}
+
+bool FunctionWindow::saveReportPdf(const std::filesystem::path& path)
+{
+    const PdfWriteResult result = writeReportPdf(path, reportSheet(), texts());
+    if (!result.written) {
+        boxes().show({text(kPdfNotWrittenTextId, kPdfNotWrittenText).toStdString() + "\n" + pathToUtf8(path) + "\n"
+                + result.error,
+            text(kErrorCaptionFehlerId, kErrorCaptionFehler).toStdString(), MessageIcon::Error});
+    }
+    return result.written;
+}
+
+void FunctionWindow::printReportCommand()
+{
+    printReportSheet(this, reportSheet(), texts());
+}
+
+void FunctionWindow::saveReportPdfCommand()
+{
+    const OpenDialogData* state = m_controller.state();
+    if (!m_reportKind || !state)
+        return;
+    // Proposed beside the text reports of the same kind, with the same name.
+    std::filesystem::path proposal = reportFilePath(
+        m_controller.dataDirectory(), static_cast<int>(*m_reportKind), state->languageCode, clock().localTime());
+    proposal.replace_extension(".pdf");
+    const FileDialogSetup setup {{{text(kPdfFilterTextId, kPdfFilterText).toStdString(), "*.pdf"}}, "pdf"};
+    const FileDialogChoice choice = runFileDialog(this, FileDialogMode::Save,
+        text(kSaveReportPdfTextId, kSaveReportPdfText), QString::fromStdString(pathToUtf8(proposal)), setup);
+    if (choice.accepted)
+        saveReportPdf(std::filesystem::path(choice.path.toStdU16String()));
+}
+
 void FunctionWindow::openReportCommand()
 {
     // A report that could not be written was already reported; the viewer would only
@@ -324,6 +377,15 @@ QMenu* FunctionWindow::buildBackgroundMenu(QWidget* parent)
     connect(
         menu->addAction(text(71900, "*Report öffnen")), &QAction::triggered, this, [this] { openReportCommand(); },
         Qt::QueuedConnection);
+    if (m_reportKind) {
+        // Queued for the same reason: the dialogs they open must not run inside the menu.
+        connect(
+            menu->addAction(text(kPrintReportTextId, kPrintReportText)), &QAction::triggered, this,
+            [this] { printReportCommand(); }, Qt::QueuedConnection);
+        connect(
+            menu->addAction(text(kSaveReportPdfTextId, kSaveReportPdfText)), &QAction::triggered, this,
+            [this] { saveReportPdfCommand(); }, Qt::QueuedConnection);
+    }
     QAction* automatic = menu->addAction(text(71901, "*Autom.öffnen"));
     automatic->setCheckable(true);
     automatic->setChecked(reportsOpenAutomatically());

@@ -13,8 +13,12 @@
 #include "options/options_record.h"
 #include "options/window_blocks.h"
 
+#include "common/report_sheet.h"
+
 #include <QDialog>
+
 #include <QPointer>
+#include <filesystem>
 
 #include <memory>
 #include <optional>
@@ -109,6 +113,12 @@ public:
     // window): "*Report öffnen", "*Autom.öffnen" with its check mark, "*Berechnungen",
     // then what the window adds. Public so that tests can run its entries.
     QMenu* buildBackgroundMenu(QWidget* parent);
+    // The window's report laid out for paper: program, window title, machine and stamp
+    // above the report lines. Empty lines for a window without a report.
+    ReportSheet reportSheet() const;
+    // "*Als PDF speichern…" without its file dialog: writes the sheet as a PDF; a
+    // failure is told with the path and the reason.
+    bool saveReportPdf(const std::filesystem::path& path);
     void requestQuit();
     void openOptions();
     // Builds the window menu; public so that tests can run its entries.
@@ -190,6 +200,9 @@ protected:
     // "*Report öffnen": build the report, write it and open it (nothing for a window
     // without a report kind).
     virtual void openReportCommand();
+    // "*Drucken…" (print preview and printer) and "*Als PDF speichern…" with its dialog.
+    void printReportCommand();
+    void saveReportPdfCommand();
     // More entries at the end of the background menu.
     virtual void extendBackgroundMenu(QMenu*) { }
     // The program-wide "open reports automatically" option; setting it marks the options

@@ -172,6 +172,43 @@ TEST_F(WindowKitTest, AReportThatCannotBeWrittenIsToldWithItsReasonAndNotOpened)
     EXPECT_TRUE(viewer.opened.empty());
 }
 
+TEST_F(WindowKitTest, AReportGoesOnPaperWithItsHeaderAndIntoAPdf)
+{
+    // Print and PDF are offered only where there is a report to put on paper.
+    std::unique_ptr<QMenu> without(window()->buildBackgroundMenu(nullptr));
+    EXPECT_EQ(test::findAction(without.get(), QStringLiteral("*Drucken…")), nullptr);
+    window()->setReportKind(ReportKindId::Coolant);
+    std::unique_ptr<QMenu> menu(window()->buildBackgroundMenu(nullptr));
+    EXPECT_NE(test::findAction(menu.get(), QStringLiteral("*Drucken…")), nullptr);
+    EXPECT_NE(test::findAction(menu.get(), QStringLiteral("*Als PDF speichern…")), nullptr);
+
+    const std::u16string name = u"Mill DMC 635";
+    std::copy(name.begin(), name.end(), controller->options()->machines[0].name);
+    const ReportSheet sheet = window()->reportSheet();
+    EXPECT_EQ(sheet.programName, "Kalvora Tools");
+    EXPECT_EQ(sheet.windowTitle, window()->windowTitle().toStdString());
+    EXPECT_EQ(sheet.machineName, "Mill DMC 635");
+    EXPECT_EQ(sheet.stamp, "2025.03.07 14:05:09");
+    EXPECT_EQ(sheet.lines, (std::vector<std::string> {"Kit 2025 44"}));
+
+    const auto pdf = controller->dataDirectory() / "sheet.pdf";
+    EXPECT_TRUE(window()->saveReportPdf(pdf));
+    std::ifstream file(pdf, std::ios::binary);
+    std::string head(5, '\0');
+    file.read(head.data(), 5);
+    EXPECT_EQ(head, "%PDF-");
+    EXPECT_TRUE(boxes.shown.empty());
+
+    // A folder where the PDF should go: told with the path, nothing lost.
+    const auto taken = controller->dataDirectory() / "taken.pdf";
+    std::filesystem::create_directory(taken);
+    EXPECT_FALSE(window()->saveReportPdf(taken));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text.rfind("*Die PDF-Datei konnte nicht geschrieben werden:\n", 0), 0u);
+    EXPECT_NE(boxes.shown[0].text.find("taken.pdf"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_directory(taken));
+}
+
 TEST_F(WindowKitTest, ACaptionedFieldIsNamedByItsCaptionAndHasTheFieldMenu)
 {
     const struct {
