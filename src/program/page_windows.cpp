@@ -4,6 +4,7 @@
 #include "app/pages.h"
 #include "app/title_only_window.h"
 #include "design/flanges/flange_window.h"
+#include "machining/coolant/coolant_window.h"
 #include "machining/cutting_data/cutting_data_window.h"
 #include "machining/dividing_head/dividing_head_window.h"
 #include "machining/sine_bar/sine_bar_window.h"
@@ -21,6 +22,7 @@ constexpr std::array kWindowFactories = {
     WindowFactoryEntry {page::DividingHead, &makeWindow<DividingHeadWindow>},
     WindowFactoryEntry {page::SineBar, &makeWindow<SineBarWindow>},
     WindowFactoryEntry {page::Flanges, &makeWindow<FlangeWindow>},
+    WindowFactoryEntry {page::Coolant, &makeWindow<CoolantWindow>},
 };
 
 } // namespace

@@ -35,14 +35,15 @@ TEST_F(PageWindowsTest, EveryEntryMakesTheWindowOfItsPageOnce)
         EXPECT_EQ(&window->clock(), &clock);
     }
     EXPECT_TRUE(pages.count(page::CuttingData));
+    EXPECT_TRUE(pages.count(page::Coolant));
 }
 
 TEST_F(PageWindowsTest, PagesWithoutTheirOwnWindow)
 {
-    std::unique_ptr<FunctionWindow> coolant(createPageWindow(page::Coolant, *controller));
-    ASSERT_NE(coolant, nullptr);
-    EXPECT_NE(dynamic_cast<TitleOnlyWindow*>(coolant.get()), nullptr);
-    EXPECT_EQ(coolant->page(), page::Coolant);
+    std::unique_ptr<FunctionWindow> dividingHead(createPageWindow(page::DividingHead, *controller));
+    ASSERT_NE(dividingHead, nullptr);
+    EXPECT_NE(dynamic_cast<TitleOnlyWindow*>(dividingHead.get()), nullptr);
+    EXPECT_EQ(dividingHead->page(), page::DividingHead);
     // The calculations library has its own dialog; unknown pages have nothing.
     EXPECT_EQ(createPageWindow(page::Calculations, *controller), nullptr);
     EXPECT_EQ(createPageWindow(4711, *controller), nullptr);
