@@ -3,6 +3,12 @@
 #include "app/app_controller.h"
 #include "app/qt_platform.h"
 #include "common/clock.h"
+#include "serial/serial_port.h"
+#ifdef _WIN32
+#include "serial/win32_serial_port.h"
+#else
+#include "serial/posix_serial_port.h"
+#endif
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -40,10 +46,12 @@ void nameAfter(QWidget* control, QLabel* label)
 
 } // namespace
 
-OptionsDialog::OptionsDialog(OptionsDialogContext& context, QWidget* parent)
+OptionsDialog::OptionsDialog(
+    OptionsDialogContext& context, QWidget* parent, PortDeviceSettings portDevices, PortTest::PortFactory makePort)
     : QDialog(parent)
     , m_context(context)
-    , m_form(context)
+    , m_form(context, std::move(portDevices))
+    , m_portTest(std::make_unique<PortTest>(std::move(makePort)))
 {
     setModal(true);
     setWindowTitle(text(kOptionsCaptionId, kOptionsCaption));
@@ -53,6 +61,9 @@ OptionsDialog::OptionsDialog(OptionsDialogContext& context, QWidget* parent)
     m_tabs = new QTabWidget(this);
     m_tabs->addTab(buildGeneralPage(), text(kGeneralPageTitleId, kGeneralPageTitle));
     m_tabs->addTab(buildMachinePage(), text(kMachinePage1TitleId, kMachinePage1Title));
+    m_tabs->addTab(buildMachine2Page(), text(kMachinePage2TitleId, kMachinePage2Title));
+    // The port stays open only while its page is in view.
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this] { stopPortTest(); });
 
     m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
     m_buttons->button(QDialogButtonBox::Ok)->setText(text(72120, "*OK"));
@@ -71,10 +82,14 @@ OptionsDialog::OptionsDialog(OptionsDialogContext& context, QWidget* parent)
 
     fillGeneralPage();
     fillMachinePage();
+    fillMachine2Page();
     pageChanged();
 }
 
-OptionsDialog::~OptionsDialog() = default;
+OptionsDialog::~OptionsDialog()
+{
+    stopPortTest();
+}
 
 QString OptionsDialog::text(int id, std::string_view builtin) const
 {
@@ -225,8 +240,11 @@ QWidget* OptionsDialog::buildMachinePage()
     m_machineTitle = new QLabel;
     outer->addWidget(m_machineTitle);
 
+    auto* top = new QHBoxLayout;
+    outer->addLayout(top);
     auto* form = new QFormLayout;
-    outer->addLayout(form);
+    top->addLayout(form, 1);
+    top->addWidget(buildSerialGroup(), 2);
     m_machineName = addField(form, new QLabel(text(72100, "*Maschinenname:")));
     connect(m_machineName, &QLineEdit::editingFinished, this, [this] {
         if (m_machineName->isModified()) {
@@ -314,6 +332,7 @@ void OptionsDialog::fillMachinePage()
         edit->document()->setModified(false);
     }
     m_filling = false;
+    fillSerialGroup();
 }
 
 void OptionsDialog::pageChanged()
@@ -384,8 +403,11 @@ void OptionsDialog::deleteMachine()
 {
     if (!commitLists())
         return;
-    if (m_form.machine().deleteMachine())
+    stopPortTest();
+    if (m_form.machine().deleteMachine()) {
         fillMachinePage();
+        fillMachine2Page();
+    }
     pageChanged();
 }
 
@@ -444,37 +466,48 @@ bool OptionsDialog::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void OptionsDialog::apply()
+void OptionsDialog::commitFields()
 {
-    // A field being edited is read first, as when it is left.
     safetyValueLeft();
     crankTurnsLeft();
     jawHeightLeft();
     if (m_machineName->isModified())
         emit m_machineName->editingFinished();
+    for (QLineEdit* field : {m_idleLimit, m_xon, m_xoff, m_xonLimit, m_xoffLimit, m_transferTimeout})
+        serialFieldLeft(field);
+    portDeviceLeft();
+    for (QLineEdit* field : {m_lineNumberFormat, m_toolLengthFormat, m_dwell, m_memory})
+        machine2FieldLeft(field);
+    for (QLineEdit* field : m_words)
+        machine2FieldLeft(field);
+}
+
+void OptionsDialog::apply()
+{
+    // A field being edited is read first, as when it is left.
+    commitFields();
     if (!commitLists())
         return;
     m_form.apply();
     fillMachinePage();
+    fillMachine2Page();
     pageChanged();
 }
 
 void OptionsDialog::accept()
 {
-    safetyValueLeft();
-    crankTurnsLeft();
-    jawHeightLeft();
-    if (m_machineName->isModified())
-        emit m_machineName->editingFinished();
+    commitFields();
     // A refused list keeps the dialog open: closing would lose what was typed.
     if (!commitLists())
         return;
+    stopPortTest();
     m_form.apply();
     QDialog::accept();
 }
 
 void OptionsDialog::reject()
 {
+    stopPortTest();
     m_form.cancel();
     QDialog::reject();
 }
@@ -489,7 +522,18 @@ void runOptionsDialog(AppController& controller, QWidget* sender)
     SystemClock clock;
     OptionsDialogContext context {*state, *options, controller.texts(), boxes, clock,
         [&controller](AppMessage message) { controller.send(message); }};
-    OptionsDialog dialog(context, sender);
+    PortDeviceSettings devices;
+    PortTest::PortFactory makePort;
+#ifdef _WIN32
+    makePort = [] { return std::make_unique<Win32SerialPort>(); };
+#else
+    // The page opens the device path itself, so the port needs no name map of its own.
+    auto settings = std::make_shared<QtSettingsStore>();
+    devices.read = [settings](const std::string& key) { return settings->readText(key); };
+    devices.write = [settings](const std::string& key, const std::string& value) { settings->writeText(key, value); };
+    makePort = [] { return std::make_unique<PosixSerialPort>(); };
+#endif
+    OptionsDialog dialog(context, sender, std::move(devices), std::move(makePort));
     dialog.exec();
 }
 

@@ -6,7 +6,9 @@
 
 #include "options/options_dialog_context.h"
 #include "options/options_general_form.h"
+#include "options/options_machine2_form.h"
 #include "options/options_machine_form.h"
+#include "options/options_serial_form.h"
 
 #include <memory>
 
@@ -23,13 +25,15 @@ inline constexpr std::string_view kMachinePage2Title = "*Maschinenfunktionen 2";
 
 class OptionsDialogForm {
 public:
-    explicit OptionsDialogForm(OptionsDialogContext& context);
+    explicit OptionsDialogForm(OptionsDialogContext& context, PortDeviceSettings portDevices = {});
     ~OptionsDialogForm();
     OptionsDialogForm(const OptionsDialogForm&) = delete;
     OptionsDialogForm& operator=(const OptionsDialogForm&) = delete;
 
     OptionsGeneralForm& general() { return m_general; }
     OptionsMachineForm& machine() { return m_machine; }
+    OptionsSerialForm& serial() { return m_serial; }
+    OptionsMachine2Form& machine2() { return m_machine2; }
 
     // True when a page changed something that is not yet applied.
     bool pending() const;
@@ -46,6 +50,8 @@ private:
     OptionsDialogContext& m_context;
     OptionsGeneralForm m_general;
     OptionsMachineForm m_machine;
+    OptionsSerialForm m_serial;
+    OptionsMachine2Form m_machine2;
     std::unique_ptr<Snapshot> m_snapshot;
 };
 

@@ -4,6 +4,7 @@
 #include "common/field_validation.h"
 #include "common/number_lists.h"
 #include "common/units.h"
+#include "serial/serial_port.h"
 
 #include <algorithm>
 #include <cmath>
@@ -413,25 +414,29 @@ bool OptionsMachineForm::setJawHeight(std::string& fieldText)
 
 bool OptionsMachineForm::deleteMachine()
 {
-    std::string name = nameText();
+    const std::string name = nameText();
     const MessageAnswer answer = m_context.boxes.show({text(72116,
                                                            "*Alle Daten dieser Maschine löschen?\nName, Drehzahlen, "
-                                                           "Teilkopf, Schraubstock, Parallelstücke, NC-Formate, "
-                                                           "Editor, Farben und Kühlschmiermittel-Tanks werden geleert; "
-                                                           "die RS232 Einstellungen bleiben.")
+                                                           "Teilkopf, Schraubstock, Parallelstücke, RS232 "
+                                                           "Einstellungen, NC-Formate, Editor, Farben und "
+                                                           "Kühlschmiermittel-Tanks werden geleert.\nDie "
+                                                           "Werkzeug-Datenbank der Maschine bleibt erhalten.")
             + (name.empty() ? std::string() : "\n\n" + name),
         text(64961, "*Frage"), MessageIcon::Question, MessageButtons::YesNo});
     if (answer != MessageAnswer::Yes)
         return false;
-    // The tool table is the work of hours and has its own export; it goes only when the
-    // user says so separately.
-    const bool withTools = m_context.boxes.show({text(72117, "*Auch die Werkzeug-Datenbank dieser Maschine löschen?"),
-                               text(64961, "*Frage"), MessageIcon::Question, MessageButtons::YesNo})
-        == MessageAnswer::Yes;
 
+    // Everything but the tool table, the work of hours with its own export and delete.
     MachineRecord& m = machine();
     std::memset(m.speedSteps, 0, sizeof m.speedSteps);
     std::memset(m.name, 0, sizeof m.name);
+    std::memset(m.serialReceive, 0, sizeof m.serialReceive);
+    std::memset(m.serialSend, 0, sizeof m.serialSend);
+    // An all-zero set would name "COM0" with 0 data bits, which no port opens; a
+    // cleared machine starts from the settings most controls speak.
+    for (PortDirection direction : {PortDirection::Send, PortDirection::Receive})
+        StoreSerialSettings(m, direction, defaultSerialSettings());
+    StoreIdleLimit(m, 0);
     std::memset(m.ncLineNumberFormat, 0, sizeof m.ncLineNumberFormat);
     std::memset(m.ncToolLengthFormat, 0, sizeof m.ncToolLengthFormat);
     m.editorMode = 1; // the internal editor: 0 would name an external program without a path
@@ -443,12 +448,22 @@ bool OptionsMachineForm::deleteMachine()
     m.controlMemorySize = 0;
     std::memset(m.machineData, 0, sizeof m.machineData);
     setNoParallelsSlot();
-    if (withTools) {
-        std::memset(m.tools, 0, sizeof m.tools);
-        std::memset(m.lastToolSlotStub, 0, sizeof m.lastToolSlotStub);
-    }
     markChanged();
     return true;
+}
+
+SerialSettings defaultSerialSettings()
+{
+    SerialSettings set {};
+    set.portNumber = 1;
+    set.baudRate = 9600;
+    set.dataBits = 8;
+    set.stopBits = 1.0f;
+    set.parity = 0;
+    set.flowControl = kFlowNone;
+    set.xonChar = kXonByte;
+    set.xoffChar = kXoffByte;
+    return set;
 }
 
 } // namespace kvt

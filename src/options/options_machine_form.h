@@ -6,6 +6,7 @@
 
 #include "options/machine_data.h"
 #include "options/options_dialog_context.h"
+#include "serial/serial_settings.h"
 
 #include <cstdint>
 #include <string>
@@ -48,6 +49,10 @@ ParsedList<ParallelSize> parseParallels(std::string_view text, int unitSystem);
 inline constexpr int kListErrorCaptionId = 65470;
 inline constexpr std::string_view kListErrorCaption = "Error";
 
+// COM1, 9600 baud, 8 data bits, no parity, 1 stop bit, no flow control, XON 0x11 and
+// XOFF 0x13: what a cleared machine starts from.
+SerialSettings defaultSerialSettings();
+
 class OptionsMachineForm {
 public:
     explicit OptionsMachineForm(OptionsDialogContext& context);
@@ -76,8 +81,7 @@ public:
     bool setJawHeight(std::string& text);
 
     // "*Maschine löschen": after a question, empties everything of the machine that the
-    // options pages edit except its serial settings; the tool table only after a second
-    // question. True when the machine was cleared.
+    // options pages edit and keeps its tool table. True when the machine was cleared.
     bool deleteMachine();
 
     bool changed() const { return m_context.options.settings.dialogChanged[kMachinePage1] == 1; }
