@@ -160,6 +160,7 @@ QWidget* OptionsDialog::buildGeneralPage()
     connect(m_volumeUnit, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (!m_filling) {
             m_form.general().chooseVolumeUnit(index);
+            fillMachine2Page(); // the tank volumes in the new unit
             pageChanged();
         }
     });

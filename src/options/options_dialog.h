@@ -152,6 +152,7 @@ private:
     std::array<QPushButton*, 4> m_colourButtons {};
     std::array<QLineEdit*, 4> m_words {};
     QComboBox* m_tanks = nullptr;
+    QPushButton* m_deleteTank = nullptr;
     std::array<QLabel*, 10> m_tankLabels {};
     std::array<QLineEdit*, 10> m_tankFields {}; // TankFields order
 };

@@ -368,7 +368,15 @@ QWidget* OptionsDialog::buildMachine2Page()
         std::initializer_list<QAbstractButton*> {m_externalEditor, m_textEditor, m_chooseEditor})
         button->setAccessibleName(button->text());
     m_editorPath->setAccessibleName(text(72239, "*Editor-Programm"));
-    connect(m_externalEditor, &QCheckBox::toggled, this, [this] { editorChosen(); });
+    connect(m_externalEditor, &QCheckBox::toggled, this, [this](bool on) {
+        // Without a program named yet, the external editor starts as the text editor;
+        // the file dialog opens only when the user asks for a program of his own.
+        if (on && m_form.machine2().editorPath().empty()) {
+            const QSignalBlocker block(m_textEditor);
+            m_textEditor->setChecked(true);
+        }
+        editorChosen();
+    });
     connect(m_textEditor, &QCheckBox::toggled, this, [this] { editorChosen(); });
     connect(m_chooseEditor, &QPushButton::clicked, this, &OptionsDialog::chooseEditorProgram);
     editorLayout->addWidget(m_externalEditor);
@@ -428,6 +436,8 @@ QWidget* OptionsDialog::buildMachine2Page()
         = {{72217, "*Eintrag löschen"}, {72218, "*Neu speichern"}, {72219, "*Übernehmen"}};
     for (int command = 0; command < 3; ++command) {
         auto* button = new QPushButton(text(commands[command].first, commands[command].second));
+        if (command == 0)
+            m_deleteTank = button;
         button->setAccessibleName(button->text());
         button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, [this, command] { tankCommand(command); });
@@ -470,6 +480,7 @@ void OptionsDialog::fillMachine2Page()
     }
     fillCombo(m_tanks, page.tankNames(), page.currentTank());
     fillTank(page.currentTank());
+    m_deleteTank->setEnabled(page.currentTank() >= 0);
     m_filling = wasFilling;
 }
 
