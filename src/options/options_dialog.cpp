@@ -467,27 +467,33 @@ bool OptionsDialog::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void OptionsDialog::commitFields()
+bool OptionsDialog::commitFields()
 {
     safetyValueLeft();
     crankTurnsLeft();
     jawHeightLeft();
     if (m_machineName->isModified())
         emit m_machineName->editingFinished();
-    for (QLineEdit* field : {m_idleLimit, m_xon, m_xoff, m_xonLimit, m_xoffLimit, m_transferTimeout})
-        serialFieldLeft(field);
+    bool read = true;
+    for (QLineEdit* field : {m_idleLimit, m_xon, m_xoff, m_xonLimit, m_xoffLimit, m_transferTimeout}) {
+        if (read && !serialFieldLeft(field)) {
+            m_tabs->setCurrentIndex(1);
+            read = false;
+        }
+    }
     portDeviceLeft();
-    for (QLineEdit* field : {m_lineNumberFormat, m_toolLengthFormat, m_dwell, m_memory})
-        machine2FieldLeft(field);
-    for (QLineEdit* field : m_words)
-        machine2FieldLeft(field);
+    for (QLineEdit* field :
+        {m_lineNumberFormat, m_toolLengthFormat, m_dwell, m_memory, m_words[0], m_words[1], m_words[2], m_words[3]}) {
+        if (read && !machine2FieldLeft(field))
+            read = false;
+    }
+    return read;
 }
 
 void OptionsDialog::apply()
 {
     // A field being edited is read first, as when it is left.
-    commitFields();
-    if (!commitLists())
+    if (!commitFields() || !commitLists())
         return;
     m_form.apply();
     fillMachinePage();
@@ -497,9 +503,8 @@ void OptionsDialog::apply()
 
 void OptionsDialog::accept()
 {
-    commitFields();
-    // A refused list keeps the dialog open: closing would lose what was typed.
-    if (!commitLists())
+    // A refused field or list keeps the dialog open: closing would lose what was typed.
+    if (!commitFields() || !commitLists())
         return;
     stopPortTest();
     m_form.apply();

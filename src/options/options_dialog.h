@@ -7,6 +7,7 @@
 #include "options/options_port_test.h"
 
 #include <QDialog>
+#include <QString>
 
 #include <array>
 #include <functional>
@@ -71,18 +72,20 @@ private:
     void crankTurnsLeft();
     void jawHeightLeft();
     void deleteMachine();
-    void serialFieldLeft(QLineEdit* field);
+    bool serialFieldLeft(QLineEdit* field); // false when the text was refused
     void portDeviceLeft();
     void togglePortTest();
     void stopPortTest();
     void showPortTest();
-    void machine2FieldLeft(QLineEdit* field);
+    bool machine2FieldLeft(QLineEdit* field);
+    void noteRefusal(QLineEdit* field, bool read);
     void editorChosen();
     void chooseEditorProgram();
     void chooseColour(int group);
     void tankCommand(int command); // 0 delete, 1 save new, 2 apply
-    // Reads every single-value field still being edited, as when it is left.
-    void commitFields();
+    // Reads every single-value field still being edited, as when it is left; false when
+    // one of the serial or second-page fields was refused (it keeps its text).
+    bool commitFields();
     // Reads list fields that were edited and not yet read; false when one was refused
     // (it then has the focus again for correction).
     bool commitLists();
@@ -94,6 +97,8 @@ private:
     OptionsDialogForm m_form;
     bool m_filling = false;
     bool m_committing = false;
+    QLineEdit* m_refusedField = nullptr; // the field whose text was refused last, and that text
+    QString m_refusedText;
 
     QTabWidget* m_tabs = nullptr;
     QDialogButtonBox* m_buttons = nullptr;

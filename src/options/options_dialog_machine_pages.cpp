@@ -91,7 +91,13 @@ QWidget* OptionsDialog::buildSerialGroup()
     directions->addStretch(1);
     m_sendSet->setChecked(true);
     connect(m_sendSet, &QRadioButton::toggled, this, [this](bool send) {
-        commitFields();
+        if (!commitFields()) {
+            // The refused text belongs to the set still shown.
+            const QSignalBlocker block(m_sendSet);
+            m_sendSet->setChecked(!send);
+            m_receiveSet->setChecked(send);
+            return;
+        }
         stopPortTest();
         m_form.serial().setDirection(send ? PortDirection::Send : PortDirection::Receive);
         fillSerialGroup();
@@ -227,10 +233,13 @@ void OptionsDialog::fillSerialGroup()
     m_filling = wasFilling;
 }
 
-void OptionsDialog::serialFieldLeft(QLineEdit* field)
+bool OptionsDialog::serialFieldLeft(QLineEdit* field)
 {
     if (!field || !field->isModified())
-        return;
+        return true;
+    // The same refused text is not reported twice (leaving the field, then OK).
+    if (field == m_refusedField && field->text() == m_refusedText)
+        return false;
     OptionsSerialForm& serial = m_form.serial();
     std::string value = field->text().toStdString();
     bool read = false;
@@ -246,6 +255,7 @@ void OptionsDialog::serialFieldLeft(QLineEdit* field)
         read = serial.setXoffLimit(value);
     else if (field == m_transferTimeout)
         read = serial.setTransferTimeout(value);
+    noteRefusal(field, read);
     if (read) {
         stopPortTest();
         setText(field, value);
@@ -254,6 +264,18 @@ void OptionsDialog::serialFieldLeft(QLineEdit* field)
         field->setFocus();
     }
     pageChanged();
+    return read;
+}
+
+void OptionsDialog::noteRefusal(QLineEdit* field, bool read)
+{
+    if (read) {
+        if (field == m_refusedField)
+            m_refusedField = nullptr;
+        return;
+    }
+    m_refusedField = field;
+    m_refusedText = field->text();
 }
 
 void OptionsDialog::portDeviceLeft()
@@ -282,7 +304,8 @@ void OptionsDialog::togglePortTest()
         stopPortTest();
         return;
     }
-    commitFields();
+    if (!commitFields())
+        return;
     OptionsSerialForm& serial = m_form.serial();
     const std::string name = serial.openName();
     if (name.empty()) {
@@ -504,10 +527,13 @@ void OptionsDialog::showColour(int group)
         QStringLiteral("background-color: %1; color: %2").arg(qcolour.name(), textColour.name()));
 }
 
-void OptionsDialog::machine2FieldLeft(QLineEdit* field)
+bool OptionsDialog::machine2FieldLeft(QLineEdit* field)
 {
     if (!field || !field->isModified())
-        return;
+        return true;
+    // The same refused text is not reported twice (leaving the field, then OK).
+    if (field == m_refusedField && field->text() == m_refusedText)
+        return false;
     OptionsMachine2Form& page = m_form.machine2();
     std::string value = field->text().toStdString();
     bool read = false;
@@ -527,11 +553,15 @@ void OptionsDialog::machine2FieldLeft(QLineEdit* field)
             }
         }
     }
-    if (read)
+    noteRefusal(field, read);
+    if (read) {
         setText(field, value);
-    else
+    } else {
+        m_tabs->setCurrentIndex(2);
         field->setFocus();
+    }
     pageChanged();
+    return read;
 }
 
 void OptionsDialog::editorChosen()

@@ -162,6 +162,30 @@ TEST_F(OptionsDialogWidgetTest, SerialGroupEditsTheSetOfTheChosenDirection)
     EXPECT_EQ(control<QComboBox>(dialog, "*Flowcontrol:")->currentIndex(), 0);
 }
 
+TEST_F(OptionsDialogWidgetTest, RefusedSerialTextKeepsTheDialogOpenWithOneMessage)
+{
+    OptionsDialog dialog(context);
+    dialog.show();
+    auto* xoff = control<QLineEdit>(dialog, "XOff Char:");
+    ASSERT_TRUE(xoff);
+    xoff->selectAll();
+    QTest::keyClicks(xoff, "0x1G");
+    emit xoff->editingFinished(); // the field is left
+    dialog.accept();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(xoff->text(), QStringLiteral("0x1G"));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "*Zeichen als 0x00 bis 0xFF oder als Zahl von 0 bis 255 eingeben.");
+    control<QRadioButton>(dialog, "*Receive")->click(); // not away from the refused text
+    EXPECT_TRUE(control<QRadioButton>(dialog, "*Send")->isChecked());
+
+    xoff->selectAll();
+    QTest::keyClicks(xoff, "19");
+    dialog.accept();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(LoadSerialSettings(machine(), PortDirection::Send).xoffChar, 0x13);
+}
+
 TEST_F(OptionsDialogWidgetTest, PortTestShowsWhatThePortSaysAndStopsWithThePage)
 {
     PtyPair pty;
