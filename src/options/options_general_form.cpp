@@ -203,8 +203,8 @@ int OptionsGeneralForm::deleteOldReports(int ageIndex)
         return -1;
     const std::filesystem::path dataDirectory = std::filesystem::path(fixedText(m_context.state.dataDirectory));
     const int deleted = dataDirectory.empty() ? 0 : kvt::deleteOldReports(dataDirectory, entry->value, m_context.clock);
-    m_context.boxes.show({text(72065, "*Gelöschte Reports: ") + std::to_string(deleted),
-        text(72066, "*Reports löschen"), MessageIcon::Information, MessageButtons::Ok});
+    m_context.boxes.show({text(72065, "*Gelöschte Reports: ") + cformat("%i", deleted), text(72066, "*Reports löschen"),
+        MessageIcon::Information, MessageButtons::Ok});
     return deleted;
 }
 

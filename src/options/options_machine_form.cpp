@@ -183,7 +183,9 @@ std::string OptionsMachineForm::speedStepsText() const
     std::vector<std::string> lines;
     for (float step : machine().speedSteps) {
         if (step > 0.0f)
-            lines.push_back(std::to_string(static_cast<std::int32_t>(step)));
+            // A damaged file may hold any float here; beyond the int range the cast
+            // would be undefined.
+            lines.push_back(cformat("%i", static_cast<std::int32_t>(std::min(step, 2.0e9f))));
     }
     return joinLines(lines);
 }
@@ -194,7 +196,7 @@ std::string OptionsMachineForm::indexPlatesText() const
     for (std::uint16_t holes : data().indexPlateHoles) {
         if (holes == 0)
             break;
-        lines.push_back(std::to_string(holes));
+        lines.push_back(cformat("%u", holes));
     }
     return joinLines(lines);
 }
@@ -243,7 +245,7 @@ bool OptionsMachineForm::setSpeedSteps(std::string_view fieldText)
     }
     case ListProblem::TooMany:
         showListError(72107, "*Eingabe der Drehzahlen überprüfen! ",
-            text(72111, "*Höchstens so viele Einträge: ") + std::to_string(kSpeedStepCount));
+            text(72111, "*Höchstens so viele Einträge: ") + cformat("%zu", kSpeedStepCount));
         return false;
     case ListProblem::BadEntry:
     case ListProblem::DepthGreaterThanHeight:
@@ -273,7 +275,7 @@ bool OptionsMachineForm::setIndexPlates(std::string_view fieldText)
     }
     case ListProblem::TooMany:
         showListError(72110, "*Eingabe der Teilkopflochscheiben überprüfen! ",
-            text(72111, "*Höchstens so viele Einträge: ") + std::to_string(kIndexPlateHoleCount));
+            text(72111, "*Höchstens so viele Einträge: ") + cformat("%zu", kIndexPlateHoleCount));
         return false;
     case ListProblem::BadEntry:
     case ListProblem::DepthGreaterThanHeight:
@@ -320,7 +322,7 @@ bool OptionsMachineForm::setParallels(std::string_view fieldText)
         return false;
     case ListProblem::TooMany:
         showListError(72109, "*Eingabe der Parallelstücke überprüfen! ",
-            text(72111, "*Höchstens so viele Einträge: ") + std::to_string(kMaxParallels));
+            text(72111, "*Höchstens so viele Einträge: ") + cformat("%zu", kMaxParallels));
         return false;
     case ListProblem::BadEntry:
         showListError(72109, "*Eingabe der Parallelstücke überprüfen! ");
@@ -354,7 +356,7 @@ bool OptionsMachineForm::setParallels(std::string_view fieldText)
 
 std::string OptionsMachineForm::crankTurnsText() const
 {
-    return std::to_string(data().dividingHeadRatio);
+    return cformat("%u", data().dividingHeadRatio);
 }
 
 std::string OptionsMachineForm::jawHeightText() const

@@ -5,6 +5,7 @@
 
 #include "common/code_page.h"
 
+#include <limits>
 #include <span>
 
 namespace kvt::test {
@@ -250,6 +251,16 @@ TEST_F(MachineFormTest, PagesWorkOnTheCurrentMachine)
     // A damaged machine number never reaches past the ten machines.
     record->settings.currentMachine = 200;
     EXPECT_EQ(form.machineIndex(), 0);
+}
+
+TEST_F(MachineFormTest, DamagedSpeedStepsShowWithoutOverflow)
+{
+    OptionsMachineForm form(context);
+    machine().speedSteps[0] = 500.0f;
+    machine().speedSteps[1] = std::numeric_limits<float>::infinity();
+    machine().speedSteps[2] = std::numeric_limits<float>::quiet_NaN();
+    machine().speedSteps[3] = 3.0e12f;
+    EXPECT_EQ(form.speedStepsText(), "500\n2000000000\n2000000000");
 }
 
 TEST_F(MachineFormTest, DeleteMachineAsksOnceClearsEverythingButTheTools)
