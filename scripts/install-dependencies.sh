@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build and the tests need; installs only what
 # is missing, so running it again is cheap. Needs root or sudo when something is missing.
+# "locales" brings the locale sources from which the tests make the German locale they
+# run under (tests/german_locale.cmake); no locale has to be installed for it.
 set -euo pipefail
 
 packages=(
@@ -9,6 +11,8 @@ packages=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     clang-format g++-mingw-w64-x86-64
     xvfb xauth
+    poppler-utils desktop-file-utils appstream file
+    locales
 )
 
 missing=()

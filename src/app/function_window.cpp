@@ -4,26 +4,74 @@
 #include "app/field_context_menu.h"
 #include "app/pages.h"
 #include "app/window_menu.h"
+#include "common/clock.h"
+#include "common/code_page.h"
+#include "common/field_binding.h"
+#include "common/field_description.h"
+#include "common/file_dialogs.h"
+#include "common/qt_message_boxes.h"
+#include "common/report_launcher.h"
+#include "common/report_printer.h"
+#include "common/stamps.h"
 #include "options/options_record.h"
+#include "state/open_dialog_data.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace kvt {
 
-FunctionWindow::FunctionWindow(AppController& controller, int page)
+QString wrapTooltip(const QString& text, const QFontMetrics& metrics, int maxWidth)
+{
+    QStringList lines;
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        QString line;
+        for (const QString& word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+            if (!line.isEmpty() && metrics.horizontalAdvance(longer) > maxWidth) {
+                lines << line;
+                line = word;
+            } else {
+                line = longer;
+            }
+        }
+        lines << line;
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+FunctionWindow::FunctionWindow(AppController& controller, int page, WindowServices services)
     : m_controller(controller)
     , m_page(page)
+    , m_services(services)
 {
+    if (!m_services.boxes) {
+        m_ownBoxes = std::make_unique<QtMessageBoxes>();
+        m_services.boxes = m_ownBoxes.get();
+    }
+    if (!m_services.viewer) {
+        m_ownViewer = std::make_unique<DesktopTextViewer>();
+        m_services.viewer = m_ownViewer.get();
+    }
+    if (!m_services.clock) {
+        m_ownClock = std::make_unique<SystemClock>();
+        m_services.clock = m_ownClock.get();
+    }
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowFlags((windowFlags() | Qt::WindowMinimizeButtonHint) & ~Qt::WindowMaximizeButtonHint
         & ~Qt::WindowContextHelpButtonHint);
@@ -57,9 +105,195 @@ FunctionWindow::FunctionWindow(AppController& controller, int page)
     }
 }
 
+FunctionWindow::~FunctionWindow() = default;
+
+const TextLookup& FunctionWindow::texts() const
+{
+    return m_services.texts ? *m_services.texts : m_controller.texts();
+}
+
 QString FunctionWindow::text(int id, std::string_view builtin) const
 {
-    return QString::fromStdString(m_controller.texts().text(id, builtin));
+    return QString::fromStdString(texts().text(id, builtin));
+}
+
+WindowBlock* FunctionWindow::windowBlock() const
+{
+    OptionsRecord* options = m_controller.options();
+    if (!options)
+        return nullptr;
+    if (m_blockMember)
+        return &(options->windows.*m_blockMember);
+    return windowBlockOfPage(options->windows, m_page);
+}
+
+void FunctionWindow::markOptionsChanged()
+{
+    if (OptionsRecord* options = m_controller.options())
+        options->settings.changed = 1;
+}
+
+std::size_t FunctionWindow::currentMachineIndex() const
+{
+    const OptionsRecord* options = m_controller.options();
+    if (!options || options->settings.currentMachine >= kMachineCount)
+        return 0;
+    return options->settings.currentMachine;
+}
+
+const MachineRecord* FunctionWindow::currentMachine() const
+{
+    const OptionsRecord* options = m_controller.options();
+    return options ? &options->machines[currentMachineIndex()] : nullptr;
+}
+
+std::string FunctionWindow::composeReport(const LocalDateTime&, int) const
+{
+    return {};
+}
+
+bool FunctionWindow::writeReport()
+{
+    OpenDialogData* state = m_controller.state();
+    if (!m_reportKind || !state || !state->ncTextBuffer)
+        return false;
+    const std::string report = composeReport(clock().localTime(), state->languageCode);
+    const ReportWriter writer(clock(), texts(), boxes());
+    return writer.write(*state, *state->ncTextBuffer, *m_reportKind, report).written;
+}
+
+bool FunctionWindow::openLastReport()
+{
+    const OpenDialogData* state = m_controller.state();
+    return state && openReport(*state, viewer());
+}
+
+void FunctionWindow::reportCalculation()
+{
+    if (writeReport() && reportsOpenAutomatically())
+        openLastReport();
+}
+
+ReportSheet FunctionWindow::reportSheet() const
+{
+    ReportSheet sheet;
+    sheet.programName = "Kalvora Tools";
+    sheet.windowTitle = windowTitle().toStdString();
+    if (const MachineRecord* machine = currentMachine())
+        sheet.machineName = utf16ToUtf8(fixedText(machine->name));
+    const OpenDialogData* state = m_controller.state();
+    const int languageCode = state ? state->languageCode : kLanguageGerman;
+    const LocalDateTime time = clock().localTime();
+    sheet.stamp = dateTimeSecondsStamp(languageCode, time);
+    std::replace(sheet.stamp.begin(), sheet.stamp.end(), '_', ' ');
+    if (m_reportKind)
+        sheet.lines = reportSheetLines(composeReport(time, languageCode));
+    return sheet;
+}
+
+bool FunctionWindow::saveReportPdf(const std::filesystem::path& path)
+{
+    const PdfWriteResult result = writeReportPdf(path, reportSheet(), texts());
+    if (!result.written) {
+        boxes().show({text(kPdfNotWrittenTextId, kPdfNotWrittenText).toStdString() + "\n" + pathToUtf8(path) + "\n"
+                + result.error,
+            text(kErrorCaptionFehlerId, kErrorCaptionFehler).toStdString(), MessageIcon::Error});
+    }
+    return result.written;
+}
+
+void FunctionWindow::printReportCommand()
+{
+    printReportSheet(this, reportSheet(), texts());
+}
+
+void FunctionWindow::saveReportPdfCommand()
+{
+    const OpenDialogData* state = m_controller.state();
+    if (!m_reportKind || !state)
+        return;
+    // Proposed beside the text reports of the same kind, with the same name.
+    std::filesystem::path proposal = reportFilePath(
+        m_controller.dataDirectory(), static_cast<int>(*m_reportKind), state->languageCode, clock().localTime());
+    proposal.replace_extension(".pdf");
+    const FileDialogSetup setup {{{text(kPdfFilterTextId, kPdfFilterText).toStdString(), "*.pdf"}}, "pdf"};
+    const FileDialogChoice choice = runFileDialog(this, FileDialogMode::Save,
+        text(kSaveReportPdfTextId, kSaveReportPdfText), QString::fromStdString(pathToUtf8(proposal)), setup);
+    if (choice.accepted)
+        saveReportPdf(std::filesystem::path(choice.path.toStdU16String()));
+}
+
+void FunctionWindow::openReportCommand()
+{
+    // A report that could not be written was already reported; the viewer would only
+    // say the same about a missing file.
+    if (writeReport())
+        openLastReport();
+}
+
+CaptionedField FunctionWindow::addCaptionedField(QGridLayout* grid, int row, FieldRole role, bool withUnit)
+{
+    CaptionedField field;
+    field.caption = new QLabel(this);
+    field.edit = new QLineEdit(this);
+    field.edit->setReadOnly(role == FieldRole::Result);
+    field.edit->setMinimumWidth(110);
+    field.edit->setMaximumWidth(150);
+    field.edit->setAlignment(Qt::AlignRight);
+    field.caption->setBuddy(field.edit);
+    grid->addWidget(field.caption, row, 0);
+    grid->addWidget(field.edit, row, 1);
+    if (withUnit) {
+        field.unit = new QLabel(this);
+        grid->addWidget(field.unit, row, 2);
+    }
+    installFieldMenu(field.edit, role == FieldRole::CorrespondingInput);
+    return field;
+}
+
+void FunctionWindow::setFieldCaption(const CaptionedField& field, const QString& caption, const QString& unit)
+{
+    field.caption->setText(caption);
+    field.edit->setAccessibleName(caption);
+    if (field.unit)
+        field.unit->setText(unit);
+}
+
+FieldBinding* FunctionWindow::bindField(QLineEdit* edit, const FieldDescription& description)
+{
+    return new FieldBinding(edit, static_cast<int>(description.inputClass), description.valueKind);
+}
+
+void FunctionWindow::setCaption(QWidget* control, const QString& caption)
+{
+    if (auto* label = qobject_cast<QLabel*>(control))
+        label->setText(caption);
+    else if (auto* button = qobject_cast<QAbstractButton*>(control))
+        button->setText(caption);
+    else if (auto* box = qobject_cast<QGroupBox*>(control))
+        box->setTitle(caption);
+    control->setAccessibleName(caption);
+}
+
+void FunctionWindow::setTooltip(QWidget* control, int textId, std::string_view builtin)
+{
+    m_tooltips.push_back({control, textId, std::string(builtin)});
+    control->setToolTip(wrapTooltip(text(textId, builtin), QFontMetrics(QToolTip::font())));
+}
+
+void FunctionWindow::applyTooltips()
+{
+    const QFontMetrics metrics(QToolTip::font());
+    for (const Tooltip& tip : m_tooltips) {
+        if (tip.control)
+            tip.control->setToolTip(wrapTooltip(text(tip.textId, tip.builtin), metrics));
+    }
+}
+
+void FunctionWindow::hideEvent(QHideEvent* event)
+{
+    storeInputs();
+    QDialog::hideEvent(event);
 }
 
 void FunctionWindow::retranslateFrame()
@@ -81,6 +315,7 @@ void FunctionWindow::retranslateFrame()
 void FunctionWindow::refresh()
 {
     retranslateFrame();
+    applyTooltips();
 }
 
 // The window's own buttons go between "*Menü" and the stretch before "*Beenden".
@@ -131,7 +366,7 @@ void FunctionWindow::setReportsOpenAutomatically(bool on)
     if (!options)
         return;
     options->settings.openReportsAutomatically = on ? 1 : 0;
-    options->settings.changed = 1;
+    markOptionsChanged();
     reportOpeningChanged();
 }
 
@@ -142,6 +377,15 @@ QMenu* FunctionWindow::buildBackgroundMenu(QWidget* parent)
     connect(
         menu->addAction(text(71900, "*Report öffnen")), &QAction::triggered, this, [this] { openReportCommand(); },
         Qt::QueuedConnection);
+    if (m_reportKind) {
+        // Queued for the same reason: the dialogs they open must not run inside the menu.
+        connect(
+            menu->addAction(text(kPrintReportTextId, kPrintReportText)), &QAction::triggered, this,
+            [this] { printReportCommand(); }, Qt::QueuedConnection);
+        connect(
+            menu->addAction(text(kSaveReportPdfTextId, kSaveReportPdfText)), &QAction::triggered, this,
+            [this] { saveReportPdfCommand(); }, Qt::QueuedConnection);
+    }
     QAction* automatic = menu->addAction(text(71901, "*Autom.öffnen"));
     automatic->setCheckable(true);
     automatic->setChecked(reportsOpenAutomatically());
@@ -193,7 +437,7 @@ void FunctionWindow::openOptions()
 QMenu* FunctionWindow::buildMenu(QWidget* parent)
 {
     auto* menu = new QMenu(parent);
-    addMenuItems(menu, buildWindowMenu(m_page, m_controller.options(), m_controller.texts()));
+    addMenuItems(menu, buildWindowMenu(m_page, m_controller.options(), texts()));
     return menu;
 }
 
@@ -264,7 +508,7 @@ void FunctionWindow::showFieldMenu(QLineEdit* field, bool corresponding, const Q
         return;
     const int menuId
         = corresponding && info->correspondingContextMenu ? info->correspondingContextMenu : info->contextMenu;
-    const auto items = fieldContextMenu(menuId, m_controller.texts());
+    const auto items = fieldContextMenu(menuId, texts());
     if (items.empty())
         return;
     QMenu menu(this);

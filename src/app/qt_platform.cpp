@@ -80,56 +80,6 @@ std::optional<std::string> QtSettingsStore::installerValue(const std::string& na
     return value.toString().toStdString();
 }
 
-MessageAnswer QtMessageBoxes::show(const MessageBoxRequest& request)
-{
-    QMessageBox box(QApplication::activeWindow());
-    box.setText(QString::fromStdString(request.text));
-    box.setWindowTitle(QString::fromStdString(request.caption));
-    switch (request.icon) {
-    case MessageIcon::Information:
-        box.setIcon(QMessageBox::Information);
-        break;
-    case MessageIcon::Warning:
-        box.setIcon(QMessageBox::Warning);
-        break;
-    case MessageIcon::Question:
-        box.setIcon(QMessageBox::Question);
-        break;
-    case MessageIcon::Error:
-        box.setIcon(QMessageBox::Critical);
-        break;
-    case MessageIcon::None:
-        break;
-    }
-    switch (request.buttons) {
-    case MessageButtons::Ok:
-        box.setStandardButtons(QMessageBox::Ok);
-        break;
-    case MessageButtons::YesNo:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        break;
-    case MessageButtons::OkCancel:
-        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-        break;
-    case MessageButtons::YesNoCancel:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        break;
-    }
-    box.setWindowModality(Qt::ApplicationModal);
-    box.raise();
-    box.activateWindow();
-    switch (box.exec()) {
-    case QMessageBox::Yes:
-        return MessageAnswer::Yes;
-    case QMessageBox::No:
-        return MessageAnswer::No;
-    case QMessageBox::Cancel:
-        return MessageAnswer::Cancel;
-    default:
-        return request.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
-    }
-}
-
 QtSystemServices::~QtSystemServices()
 {
     unloadCalculationsLibrary();

@@ -3,6 +3,7 @@
 
 #include "app/platform.h"
 #include "common/message_boxes.h"
+#include "common/qt_message_boxes.h"
 
 #include <QLibrary>
 #include <QLockFile>
@@ -29,11 +30,6 @@ public:
     void writeText(const std::string& name, const std::string& value) override;
     void remove(const std::string& name) override;
     std::optional<std::string> installerValue(const std::string& name) override;
-};
-
-class QtMessageBoxes final : public MessageBoxes {
-public:
-    MessageAnswer show(const MessageBoxRequest& request) override;
 };
 
 class QtSystemServices final : public QObject, public SystemServices {

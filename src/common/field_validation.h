@@ -32,6 +32,19 @@ enum class ValueKind : int {
     IntegerWithPrefix = 4, // integer plus the first three characters of the text
 };
 
+// The input classes above by name; the numbers are the ones stored and passed around.
+enum class InputClass : int {
+    Unsigned = 1,
+    NegativeByNature = 2,
+    Signed = 3,
+    UnsignedAnyPoints = 4,
+    SignedAnyPoints = 5,
+    Text = 6, // anything, and a comma stays a comma
+    Anything = 7,
+    Fraction = 9,
+    SignedFraction = 10,
+};
+
 // Result codes of the character check; the numbers are the ones the windows were
 // written against.
 enum class CheckCode : int {
@@ -70,6 +83,10 @@ CharacterCheck checkCharacters(std::string& text, bool integerField, int inputCl
 // window then writes `text` back into the field and leaves its variable as it was. On
 // success `text` holds the normalised form that was converted (not for display).
 bool validateField(std::string& text, int inputClass, ValueKind kind, ParseResult& result);
+inline bool validateField(std::string& text, InputClass inputClass, ValueKind kind, ParseResult& result)
+{
+    return validateField(text, static_cast<int>(inputClass), kind, result);
+}
 
 // Conversions that read a leading number and ignore the rest, as the C runtime's
 // wide-character conversions do, but independent of the process locale (a Qt program

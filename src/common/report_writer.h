@@ -31,6 +31,24 @@ struct ReportKind {
     std::string_view prefix;
 };
 
+// The report kinds by name (their folders); the numbers are the ones files, the
+// calculations library and every caller use.
+enum class ReportKindId : int {
+    Amdws = 1,
+    Btb = 2,
+    Fla = 3,
+    Coolant = 4, // folder KSM, prefix "KSS Report_"
+    Mic = 5,
+    Psh = 6,
+    Rs232 = 7,
+    CuttingData = 8, // SDR
+    Stft = 9,
+    Ta = 10,
+    Sln = 11,
+    Tdw = 12,
+    Gal = 13,
+};
+
 // The coolant report really lives in "KSM" with the prefix "KSS Report_".
 inline constexpr std::array<ReportKind, 13> kReportKinds = {{
     {1, "AMDWS", "AMDWS Report_"},
@@ -47,6 +65,9 @@ inline constexpr std::array<ReportKind, 13> kReportKinds = {{
     {12, "TDW", "TDW Report_"},
     {13, "GAL", "GAL Report_"},
 }};
+static_assert(kReportKinds[static_cast<int>(ReportKindId::CuttingData) - 1].folder == "SDR");
+static_assert(kReportKinds[static_cast<int>(ReportKindId::Coolant) - 1].folder == "KSM");
+static_assert(kReportKinds[static_cast<int>(ReportKindId::Gal) - 1].folder == "GAL");
 
 // Kinds outside 1 to 13 have none: their reports go into the data directory itself
 // without a prefix.
@@ -99,6 +120,11 @@ public:
     // shows the viewer's own message about the missing file), a copy of the text in the
     // report area and its 8-bit copy beside it. The report area is read, never cleared.
     ReportWriteResult write(OpenDialogData& state, NcTextBuffer& buffer, int kind, std::string_view utf8Text) const;
+    ReportWriteResult write(
+        OpenDialogData& state, NcTextBuffer& buffer, ReportKindId kind, std::string_view utf8Text) const
+    {
+        return write(state, buffer, static_cast<int>(kind), utf8Text);
+    }
 
     // Writes what the report area holds (the calculations library composes there).
     ReportWriteResult writeFromArea(OpenDialogData& state, NcTextBuffer& buffer, int kind) const;

@@ -1,20 +1,10 @@
 #include "common/stamps.h"
 
-#include <algorithm>
-#include <cstdio>
+#include "common/number_format.h"
 
 namespace kvt {
 
 namespace {
-
-template<typename... Args> std::string format(const char* pattern, Args... args)
-{
-    char buffer[64]; // the longest stamp has 19 characters
-    const int n = std::snprintf(buffer, sizeof buffer, pattern, args...);
-    if (n <= 0)
-        return {};
-    return std::string(buffer, std::min(static_cast<std::size_t>(n), sizeof buffer - 1));
-}
 
 bool englishForm(int languageCode)
 {
@@ -26,27 +16,27 @@ bool englishForm(int languageCode)
 std::string dateStamp(int languageCode, const LocalDateTime& t)
 {
     if (languageCode == kLanguageGerman)
-        return format("%02d.%02d.%d ", t.day, t.month, t.year);
+        return cformat("%02d.%02d.%d ", t.day, t.month, t.year);
     if (languageCode == kLanguageEnglish)
-        return format("%02d.%02d.%02d ", t.year, t.month, t.day);
+        return cformat("%02d.%02d.%02d ", t.year, t.month, t.day);
     return {};
 }
 
 std::string dateTimeStamp(int languageCode, const LocalDateTime& t)
 {
     if (languageCode == kLanguageGerman)
-        return format("%02d.%02d.%d_%02d:%02d", t.day, t.month, t.year, t.hour, t.minute);
+        return cformat("%02d.%02d.%d_%02d:%02d", t.day, t.month, t.year, t.hour, t.minute);
     if (englishForm(languageCode))
-        return format("%02d.%02d.%02d_%02d:%02d", t.year, t.month, t.day, t.hour, t.minute);
+        return cformat("%02d.%02d.%02d_%02d:%02d", t.year, t.month, t.day, t.hour, t.minute);
     return {};
 }
 
 std::string dateTimeSecondsStamp(int languageCode, const LocalDateTime& t)
 {
     if (languageCode == kLanguageGerman)
-        return format("%02d.%02d.%d_%02d:%02d:%02d", t.day, t.month, t.year, t.hour, t.minute, t.second);
+        return cformat("%02d.%02d.%d_%02d:%02d:%02d", t.day, t.month, t.year, t.hour, t.minute, t.second);
     if (englishForm(languageCode))
-        return format("%02d.%02d.%02d_%02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+        return cformat("%02d.%02d.%02d_%02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
     return {};
 }
 

@@ -22,6 +22,37 @@ inline constexpr double kMillilitresPerImperialFluidOunce = 28.4131;
 inline constexpr int kUnitSystemMetric = 0;
 inline constexpr int kUnitSystemInch = 1;
 
+// How a value converts between the unit systems; the numbers are the unit kinds that
+// stored data and every caller were written with. Kinds 2, 3 and 4 pass unchanged as
+// Plain does; no window uses them.
+enum class ConversionKind : int {
+    Length = 1, // millimetre / inch
+    Feed = 5, // millimetre / inch, for feeds
+    MetresFeet = 6, // metre / foot, also cutting speeds in m/min / ft/min
+    Plain = 7, // counts, percentages, degrees, times: never converted
+};
+
+// The unit text a field label carries ("[mm]" or "[inch]"); the numbers are the unit
+// text kinds below.
+enum class UnitText : int {
+    Millimetre = 1,
+    FeedRate = 2, // [mm/min]
+    FeedPerRevolution = 3, // [mm/U]
+    CuttingSpeed = 4, // [m/min]
+    SpindleSpeed = 5, // [U/min]
+    Metre = 6,
+    Degree = 7,
+    Percent = 8,
+    Second = 9,
+    Millisecond = 10,
+    Volume = 11, // [l] / [gal]
+    Area = 12,
+    Mass = 13,
+    Temperature = 14,
+    WithoutText = 15,
+    None = 9999, // kNoUnit
+};
+
 // Rounds to `decimals` places the way every stored value was rounded: add half a unit of
 // the last place, scale, truncate to a 64-bit integer, scale back. Negative values are
 // therefore truncated towards zero after the shift, not rounded symmetrically.
@@ -34,6 +65,23 @@ double toMetric(int unitSystem, int unitKind, double value);
 float toDisplay(int unitSystem, int unitKind, float value);
 // The double display variant rounds lengths of unit kind 1 to 4 decimals.
 double toDisplay(int unitSystem, int unitKind, double value);
+
+inline float toMetric(int unitSystem, ConversionKind kind, float value)
+{
+    return toMetric(unitSystem, static_cast<int>(kind), value);
+}
+inline double toMetric(int unitSystem, ConversionKind kind, double value)
+{
+    return toMetric(unitSystem, static_cast<int>(kind), value);
+}
+inline float toDisplay(int unitSystem, ConversionKind kind, float value)
+{
+    return toDisplay(unitSystem, static_cast<int>(kind), value);
+}
+inline double toDisplay(int unitSystem, ConversionKind kind, double value)
+{
+    return toDisplay(unitSystem, static_cast<int>(kind), value);
+}
 
 double millilitresToUsFluidOunces(double millilitres); // rounded to 3 decimals
 double millilitresToImperialFluidOunces(double millilitres); // rounded to 3 decimals
@@ -54,5 +102,12 @@ std::string unitText(const TextLookup& texts, int unitSystem, int unitKind);
 // no unit text).
 std::string unitLabel(
     const TextLookup& texts, int labelId, std::string_view builtinLabel, int unitSystem, int unitKind);
+inline std::string unitLabel(
+    const TextLookup& texts, int labelId, std::string_view builtinLabel, int unitSystem, UnitText unit)
+{
+    return unitLabel(texts, labelId, builtinLabel, unitSystem, static_cast<int>(unit));
+}
+static_assert(static_cast<int>(UnitText::None) == kNoUnit);
+static_assert(static_cast<int>(UnitText::WithoutText) == kUnitKindWithoutText);
 
 } // namespace kvt

@@ -3,6 +3,8 @@
 #include "app/app_controller.h"
 #include "app/qt_platform.h"
 #include "common/clock.h"
+#include "common/number_format.h"
+#include "common/qt_message_boxes.h"
 #include "serial/serial_port.h"
 #ifdef _WIN32
 #include "serial/win32_serial_port.h"
@@ -50,9 +52,11 @@ OptionsDialog::OptionsDialog(
     OptionsDialogContext& context, QWidget* parent, PortDeviceSettings portDevices, PortTest::PortFactory makePort)
     : QDialog(parent)
     , m_context(context)
-    , m_form(context, std::move(portDevices))
+    , m_form(context)
+    , m_serial(context, std::move(portDevices))
     , m_portTest(std::make_unique<PortTest>(std::move(makePort)))
 {
+    m_form.machine().setSerialReset(&resetSerialSettings);
     setModal(true);
     setWindowTitle(text(kOptionsCaptionId, kOptionsCaption));
     setAccessibleName(windowTitle());
@@ -315,7 +319,8 @@ void OptionsDialog::fillMachinePage()
 {
     OptionsMachineForm& machine = m_form.machine();
     m_filling = true;
-    QString title = text(72124, "*Maschine") + QLatin1Char(' ') + QString::number(machine.machineIndex() + 1);
+    QString title = text(72124, "*Maschine") + QLatin1Char(' ')
+        + QString::fromStdString(cformat("%d", machine.machineIndex() + 1));
     m_machineTitle->setText(title);
     m_machineName->setText(qt(machine.nameText()));
     m_machineName->setModified(false);
@@ -341,7 +346,7 @@ void OptionsDialog::pageChanged()
     const bool listsEdited = m_speeds
         && (m_speeds->document()->isModified() || m_plates->document()->isModified()
             || m_parallels->document()->isModified());
-    m_applyButton->setEnabled(m_form.pending() || listsEdited);
+    m_applyButton->setEnabled(m_form.pending() || m_serial.deviceEditsPending() || listsEdited);
 }
 
 void OptionsDialog::unitSystemChosen(int index)
@@ -354,6 +359,8 @@ void OptionsDialog::unitSystemChosen(int index)
     if (choice == UnitSystemChoice::Restart) {
         // Stored and applied with everything else; the controller restarts the program
         // when the dialog has closed.
+        // The port devices live in the start-up settings, not in the options file.
+        m_serial.applyDevices();
         m_form.apply();
         QDialog::accept();
         return;
@@ -495,6 +502,8 @@ void OptionsDialog::apply()
     // A field being edited is read first, as when it is left.
     if (!commitFields() || !commitLists())
         return;
+    // The port devices live in the start-up settings, not in the options file.
+    m_serial.applyDevices();
     m_form.apply();
     fillMachinePage();
     fillMachine2Page();
@@ -507,6 +516,8 @@ void OptionsDialog::accept()
     if (!commitFields() || !commitLists())
         return;
     stopPortTest();
+    // The port devices live in the start-up settings, not in the options file.
+    m_serial.applyDevices();
     m_form.apply();
     QDialog::accept();
 }
@@ -514,6 +525,7 @@ void OptionsDialog::accept()
 void OptionsDialog::reject()
 {
     stopPortTest();
+    m_serial.dropDeviceEdits();
     m_form.cancel();
     QDialog::reject();
 }

@@ -5,6 +5,7 @@
 
 #include "options/options_dialog_form.h"
 #include "options/options_port_test.h"
+#include "options/options_serial_form.h"
 
 #include <QDialog>
 #include <QString>
@@ -43,6 +44,7 @@ public:
     ~OptionsDialog() override;
 
     OptionsDialogForm& form() { return m_form; }
+    OptionsSerialForm& serialForm() { return m_serial; }
 
     void accept() override;
     void reject() override;
@@ -95,6 +97,7 @@ private:
 
     OptionsDialogContext& m_context;
     OptionsDialogForm m_form;
+    OptionsSerialForm m_serial; // the port devices it edits are applied and dropped with the form
     bool m_filling = false;
     bool m_committing = false;
     QLineEdit* m_refusedField = nullptr; // the field whose text was refused last, and that text

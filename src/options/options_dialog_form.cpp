@@ -15,11 +15,10 @@ struct OptionsDialogForm::Snapshot {
     MachineRecord machine; // about 1 MB, so the snapshot lives on the heap
 };
 
-OptionsDialogForm::OptionsDialogForm(OptionsDialogContext& context, PortDeviceSettings portDevices)
+OptionsDialogForm::OptionsDialogForm(OptionsDialogContext& context)
     : m_context(context)
     , m_general(context)
     , m_machine(context)
-    , m_serial(context, std::move(portDevices))
     , m_machine2(context)
     , m_snapshot(std::make_unique<Snapshot>())
 {
@@ -43,15 +42,11 @@ void OptionsDialogForm::takeSnapshot()
 bool OptionsDialogForm::pending() const
 {
     const auto& bytes = m_context.options.settings.dialogChanged;
-    if (m_serial.deviceEditsPending())
-        return true;
     return std::any_of(std::begin(bytes), std::end(bytes), [](std::uint8_t b) { return b != 0; });
 }
 
 void OptionsDialogForm::apply()
 {
-    // The port devices live in the start-up settings, not in the options file.
-    m_serial.applyDevices();
     if (pending()) {
         m_context.options.settings.changed = 1;
         m_context.send(AppMessage::SaveOptions);
@@ -63,7 +58,6 @@ void OptionsDialogForm::apply()
 
 void OptionsDialogForm::cancel()
 {
-    m_serial.dropDeviceEdits();
     const Snapshot& s = *m_snapshot;
     const std::uint8_t changedNow = m_context.options.settings.changed;
     // The options may have been written while the dialog was open (the delayed write

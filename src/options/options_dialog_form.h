@@ -8,7 +8,6 @@
 #include "options/options_general_form.h"
 #include "options/options_machine2_form.h"
 #include "options/options_machine_form.h"
-#include "options/options_serial_form.h"
 
 #include <memory>
 
@@ -25,14 +24,13 @@ inline constexpr std::string_view kMachinePage2Title = "*Maschinenfunktionen 2";
 
 class OptionsDialogForm {
 public:
-    explicit OptionsDialogForm(OptionsDialogContext& context, PortDeviceSettings portDevices = {});
+    explicit OptionsDialogForm(OptionsDialogContext& context);
     ~OptionsDialogForm();
     OptionsDialogForm(const OptionsDialogForm&) = delete;
     OptionsDialogForm& operator=(const OptionsDialogForm&) = delete;
 
     OptionsGeneralForm& general() { return m_general; }
     OptionsMachineForm& machine() { return m_machine; }
-    OptionsSerialForm& serial() { return m_serial; }
     OptionsMachine2Form& machine2() { return m_machine2; }
 
     // True when a page changed something that is not yet applied.
@@ -50,7 +48,6 @@ private:
     OptionsDialogContext& m_context;
     OptionsGeneralForm m_general;
     OptionsMachineForm m_machine;
-    OptionsSerialForm m_serial;
     OptionsMachine2Form m_machine2;
     std::unique_ptr<Snapshot> m_snapshot;
 };

@@ -74,7 +74,7 @@ void setText(QLineEdit* field, const std::string& text)
 
 QWidget* OptionsDialog::buildSerialGroup()
 {
-    OptionsSerialForm& serial = m_form.serial();
+    OptionsSerialForm& serial = m_serial;
     auto* group = new QGroupBox(text(72130, "*RS232 Einstellungen"));
     group->setAccessibleName(group->title());
     auto* outer = new QVBoxLayout(group);
@@ -99,7 +99,7 @@ QWidget* OptionsDialog::buildSerialGroup()
             return;
         }
         stopPortTest();
-        m_form.serial().setDirection(send ? PortDirection::Send : PortDirection::Receive);
+        m_serial.setDirection(send ? PortDirection::Send : PortDirection::Receive);
         fillSerialGroup();
     });
     outer->addLayout(directions);
@@ -120,7 +120,7 @@ QWidget* OptionsDialog::buildSerialGroup()
             if (m_filling || index < 0)
                 return;
             stopPortTest();
-            (m_form.serial().*choose)(index);
+            (m_serial.*choose)(index);
             pageChanged();
         });
         return combo;
@@ -201,7 +201,7 @@ QWidget* OptionsDialog::buildSerialGroup()
 
 void OptionsDialog::fillSerialGroup()
 {
-    OptionsSerialForm& serial = m_form.serial();
+    OptionsSerialForm& serial = m_serial;
     const bool wasFilling = m_filling;
     m_filling = true;
     {
@@ -240,7 +240,7 @@ bool OptionsDialog::serialFieldLeft(QLineEdit* field)
     // The same refused text is not reported twice (leaving the field, then OK).
     if (field == m_refusedField && field->text() == m_refusedText)
         return false;
-    OptionsSerialForm& serial = m_form.serial();
+    OptionsSerialForm& serial = m_serial;
     std::string value = field->text().toStdString();
     bool read = false;
     if (field == m_idleLimit)
@@ -282,7 +282,7 @@ void OptionsDialog::portDeviceLeft()
 {
     if (!m_portDevice || m_filling)
         return;
-    OptionsSerialForm& serial = m_form.serial();
+    OptionsSerialForm& serial = m_serial;
     const int port = serial.portIndex() + 1;
     if (port < 1)
         return;
@@ -306,7 +306,7 @@ void OptionsDialog::togglePortTest()
     }
     if (!commitFields())
         return;
-    OptionsSerialForm& serial = m_form.serial();
+    OptionsSerialForm& serial = m_serial;
     const std::string name = serial.openName();
     if (name.empty()) {
         m_testStatus->setText(text(72158, "*Bitte zuerst einen Port wählen."));

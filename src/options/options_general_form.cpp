@@ -2,6 +2,7 @@
 
 #include "common/code_page.h"
 #include "common/data_directory.h"
+#include "common/number_format.h"
 #include "common/number_lists.h"
 #include "common/units.h"
 
@@ -203,7 +204,7 @@ int OptionsGeneralForm::deleteOldReports(int ageIndex)
         return -1;
     const std::filesystem::path dataDirectory = std::filesystem::path(fixedText(m_context.state.dataDirectory));
     const int deleted = dataDirectory.empty() ? 0 : kvt::deleteOldReports(dataDirectory, entry->value, m_context.clock);
-    m_context.boxes.show({text(72065, "*Gelöschte Reports: ") + cformat("%i", deleted), text(72066, "*Reports löschen"),
+    m_context.boxes.show({text(72065, "*Gelöschte Reports: ") + cformat("%d", deleted), text(72066, "*Reports löschen"),
         MessageIcon::Information, MessageButtons::Ok});
     return deleted;
 }

@@ -2,9 +2,9 @@
 
 #include "common/code_page.h"
 #include "common/field_validation.h"
+#include "common/number_format.h"
 #include "common/number_lists.h"
 #include "common/units.h"
-#include "serial/serial_port.h"
 
 #include <algorithm>
 #include <cmath>
@@ -183,9 +183,7 @@ std::string OptionsMachineForm::speedStepsText() const
     std::vector<std::string> lines;
     for (float step : machine().speedSteps) {
         if (step > 0.0f)
-            // A damaged file may hold any float here; beyond the int range the cast
-            // would be undefined.
-            lines.push_back(cformat("%i", static_cast<std::int32_t>(std::min(step, 2.0e9f))));
+            lines.push_back(cformat("%d", step)); // a damaged value saturates instead of overflowing
     }
     return joinLines(lines);
 }
@@ -196,7 +194,7 @@ std::string OptionsMachineForm::indexPlatesText() const
     for (std::uint16_t holes : data().indexPlateHoles) {
         if (holes == 0)
             break;
-        lines.push_back(cformat("%u", holes));
+        lines.push_back(cformat("%d", holes));
     }
     return joinLines(lines);
 }
@@ -245,7 +243,7 @@ bool OptionsMachineForm::setSpeedSteps(std::string_view fieldText)
     }
     case ListProblem::TooMany:
         showListError(72107, "*Eingabe der Drehzahlen überprüfen! ",
-            text(72111, "*Höchstens so viele Einträge: ") + cformat("%zu", kSpeedStepCount));
+            text(72111, "*Höchstens so viele Einträge: ") + cformat("%d", kSpeedStepCount));
         return false;
     case ListProblem::BadEntry:
     case ListProblem::DepthGreaterThanHeight:
@@ -275,7 +273,7 @@ bool OptionsMachineForm::setIndexPlates(std::string_view fieldText)
     }
     case ListProblem::TooMany:
         showListError(72110, "*Eingabe der Teilkopflochscheiben überprüfen! ",
-            text(72111, "*Höchstens so viele Einträge: ") + cformat("%zu", kIndexPlateHoleCount));
+            text(72111, "*Höchstens so viele Einträge: ") + cformat("%d", kIndexPlateHoleCount));
         return false;
     case ListProblem::BadEntry:
     case ListProblem::DepthGreaterThanHeight:
@@ -322,7 +320,7 @@ bool OptionsMachineForm::setParallels(std::string_view fieldText)
         return false;
     case ListProblem::TooMany:
         showListError(72109, "*Eingabe der Parallelstücke überprüfen! ",
-            text(72111, "*Höchstens so viele Einträge: ") + cformat("%zu", kMaxParallels));
+            text(72111, "*Höchstens so viele Einträge: ") + cformat("%d", kMaxParallels));
         return false;
     case ListProblem::BadEntry:
         showListError(72109, "*Eingabe der Parallelstücke überprüfen! ");
@@ -356,7 +354,7 @@ bool OptionsMachineForm::setParallels(std::string_view fieldText)
 
 std::string OptionsMachineForm::crankTurnsText() const
 {
-    return cformat("%u", data().dividingHeadRatio);
+    return cformat("%d", data().dividingHeadRatio);
 }
 
 std::string OptionsMachineForm::jawHeightText() const
@@ -434,11 +432,10 @@ bool OptionsMachineForm::deleteMachine()
     std::memset(m.name, 0, sizeof m.name);
     std::memset(m.serialReceive, 0, sizeof m.serialReceive);
     std::memset(m.serialSend, 0, sizeof m.serialSend);
-    // An all-zero set would name "COM0" with 0 data bits, which no port opens; a
-    // cleared machine starts from the settings most controls speak.
-    for (PortDirection direction : {PortDirection::Send, PortDirection::Receive})
-        StoreSerialSettings(m, direction, defaultSerialSettings());
-    StoreIdleLimit(m, 0);
+    m.idleLimit = 0;
+    // An all-zero set would name "COM0" with 0 data bits, which no port opens.
+    if (m_serialReset)
+        m_serialReset(m);
     std::memset(m.ncLineNumberFormat, 0, sizeof m.ncLineNumberFormat);
     std::memset(m.ncToolLengthFormat, 0, sizeof m.ncToolLengthFormat);
     m.editorMode = 1; // the internal editor: 0 would name an external program without a path
@@ -452,20 +449,6 @@ bool OptionsMachineForm::deleteMachine()
     setNoParallelsSlot();
     markChanged();
     return true;
-}
-
-SerialSettings defaultSerialSettings()
-{
-    SerialSettings set {};
-    set.portNumber = 1;
-    set.baudRate = 9600;
-    set.dataBits = 8;
-    set.stopBits = 1.0f;
-    set.parity = 0;
-    set.flowControl = kFlowNone;
-    set.xonChar = kXonByte;
-    set.xoffChar = kXoffByte;
-    return set;
 }
 
 } // namespace kvt

@@ -6,9 +6,9 @@
 
 #include "options/machine_data.h"
 #include "options/options_dialog_context.h"
-#include "serial/serial_settings.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,10 +49,6 @@ ParsedList<ParallelSize> parseParallels(std::string_view text, int unitSystem);
 inline constexpr int kListErrorCaptionId = 65470;
 inline constexpr std::string_view kListErrorCaption = "Error";
 
-// COM1, 9600 baud, 8 data bits, no parity, 1 stop bit, no flow control, XON 0x11 and
-// XOFF 0x13: what a cleared machine starts from.
-SerialSettings defaultSerialSettings();
-
 class OptionsMachineForm {
 public:
     explicit OptionsMachineForm(OptionsDialogContext& context);
@@ -83,6 +79,9 @@ public:
     // "*Maschine löschen": after a question, empties everything of the machine that the
     // options pages edit and keeps its tool table. True when the machine was cleared.
     bool deleteMachine();
+    // Writes the serial settings a cleared machine starts from; their layout belongs to
+    // the serial link, which the dialog knows and this form does not.
+    void setSerialReset(std::function<void(MachineRecord&)> reset) { m_serialReset = std::move(reset); }
 
     bool changed() const { return m_context.options.settings.dialogChanged[kMachinePage1] == 1; }
 
@@ -96,6 +95,7 @@ private:
     void setNoParallelsSlot();
 
     OptionsDialogContext& m_context;
+    std::function<void(MachineRecord&)> m_serialReset;
 };
 
 } // namespace kvt

@@ -2,6 +2,7 @@
 
 #include "common/number_format.h"
 #include "options/options_record.h"
+#include "serial/serial_port.h"
 
 #include <algorithm>
 #include <charconv>
@@ -108,6 +109,26 @@ std::vector<std::string> listSerialDevices(const std::filesystem::path& root)
     std::sort(byId.begin(), byId.end());
     devices.insert(devices.end(), byId.begin(), byId.end());
     return devices;
+}
+
+SerialSettings defaultSerialSettings()
+{
+    SerialSettings set {};
+    set.portNumber = 1;
+    set.baudRate = 9600;
+    set.dataBits = 8;
+    set.stopBits = 1.0f;
+    set.parity = 0;
+    set.flowControl = kFlowNone;
+    set.xonChar = kXonByte;
+    set.xoffChar = kXoffByte;
+    return set;
+}
+
+void resetSerialSettings(MachineRecord& machine)
+{
+    for (PortDirection direction : {PortDirection::Send, PortDirection::Receive})
+        StoreSerialSettings(machine, direction, defaultSerialSettings());
 }
 
 OptionsSerialForm::OptionsSerialForm(OptionsDialogContext& context, PortDeviceSettings devices)

@@ -50,6 +50,11 @@ struct PortDeviceSettings {
     bool available() const { return read && write; }
 };
 
+// COM1, 9600 baud, 8 data bits, no parity, 1 stop bit, no flow control, XON 0x11 and
+// XOFF 0x13: what a cleared machine starts from, in both directions.
+SerialSettings defaultSerialSettings();
+void resetSerialSettings(MachineRecord& machine);
+
 class OptionsSerialForm {
 public:
     OptionsSerialForm(OptionsDialogContext& context, PortDeviceSettings devices);

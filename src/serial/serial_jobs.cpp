@@ -1,5 +1,6 @@
 #include "serial/serial_jobs.h"
 
+#include "common/number_format.h"
 #include "common/text_lookup.h"
 #include "state/state_blocks.h"
 
@@ -304,7 +305,7 @@ void ReceiveProgressMonitor::run()
     std::uint32_t last = 0;
     while (m_progress.isSet()) {
         const std::uint32_t count = m_state.receivedBytes;
-        m_state.setStatusText(std::to_string(count) + " " + suffix);
+        m_state.setStatusText(cformat("%u", count) + " " + suffix);
         if (first || count != last) {
             m_events.redraw();
         }

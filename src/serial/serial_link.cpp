@@ -1,5 +1,6 @@
 #include "serial/serial_link.h"
 
+#include "common/number_format.h"
 #include "common/text_lookup.h"
 
 #include <algorithm>
@@ -186,7 +187,7 @@ bool SendBuffer(
         return false;
     }
     if (sent == length) {
-        ShowBox(events, std::to_string(written) + " Bytes gesendet", "Ready", MessageIcon::Information);
+        ShowBox(events, cformat("%u", written) + " Bytes gesendet", "Ready", MessageIcon::Information);
     }
     // The output side is left alone: whatever of the program may still be on its way
     // (a USB adapter's buffer, the far end of a pseudo-terminal) must not be thrown away.
@@ -275,7 +276,7 @@ bool ReceiveToBuffer(SerialPort& port, SerialLinkState& state, JobEvents& events
             ReceiveWorker(port, state.receivedBytes, idleLimit, target, control.abort);
         }
         total = state.receivedBytes;
-        ShowBox(events, std::to_string(total) + texts.text(kTextBytesReceived, " Bytes empfangen"),
+        ShowBox(events, cformat("%u", total) + texts.text(kTextBytesReceived, " Bytes empfangen"),
             texts.text(kTextBytesReceivedCaption, "Ready"), MessageIcon::Information);
         if (total >= target.text.size()) {
             ok = false; // the text area was full: bytes were dropped

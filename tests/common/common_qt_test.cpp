@@ -1,6 +1,8 @@
 #include "common/field_binding.h"
 #include "common/file_dialogs.h"
 
+#include "locale_test_support.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>

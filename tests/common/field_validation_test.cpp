@@ -1,5 +1,7 @@
 #include "common/field_validation.h"
 
+#include "locale_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -179,16 +181,17 @@ TEST(LeadingNumbers, ReadLikeTheRuntimeConversions)
     EXPECT_EQ(leadingInt("1.9"), 1);
 }
 
+// Qt programs run with the desktop's locale, where strtod would stop at the point. The
+// run under the German locale (a decimal comma in force) is the one that tells.
 TEST(LeadingNumbers, DoNotDependOnTheProcessLocale)
 {
-    // Qt programs run with the user's locale, where strtod would stop at the point.
-    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
-    const std::string saved = previous ? previous : "C";
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "de_DE"))
-        GTEST_SKIP() << "no German locale installed";
-    const double value = leadingDouble("2.5");
-    std::setlocale(LC_NUMERIC, saved.c_str());
-    EXPECT_DOUBLE_EQ(value, 2.5);
+    if (test::germanLocaleRun()) {
+        ASSERT_EQ(test::printfOneAndAHalf(), "1,5");
+    }
+    EXPECT_DOUBLE_EQ(leadingDouble("2.5"), 2.5);
+    EXPECT_DOUBLE_EQ(leadingDouble("-0.125mm"), -0.125);
+    EXPECT_DOUBLE_EQ(leadingDouble("2,5"), 2.0);
+    EXPECT_DOUBLE_EQ(leadingDouble("1.5e2"), 150.0);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "common/number_format.h"
 
+#include "locale_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -42,6 +44,7 @@ TEST(NumberFormat, FloatingConversionsAgreeWithPrintfInTheCLocale)
         {"%8.3f", 379.5},
         {"%.0f", 87.5},
     };
+    const test::NumericLocaleRestorer restorer;
     std::setlocale(LC_NUMERIC, "C");
     for (const FloatCase& c : cases) {
         char expected[512];
@@ -115,24 +118,19 @@ TEST(NumberFormat, MixedTextsAndArgumentsOfAnotherKind)
     EXPECT_EQ(formatFixed(2.0, 0), "2");
 }
 
-// The reason the formatter exists: whatever LC_NUMERIC says, the point stays.
+// The reason the formatter exists: whatever LC_NUMERIC says, the point stays. The run
+// under the German locale has printf write a decimal comma here.
 TEST(NumberFormat, IgnoresTheProcessLocale)
 {
-    const char* german = nullptr;
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE"}) {
-        if (std::setlocale(LC_NUMERIC, name)) {
-            german = name;
-            break;
-        }
-    }
-    if (german) {
-        char probe[32];
-        std::snprintf(probe, sizeof probe, "%.1f", 1.5);
-        EXPECT_STREQ(probe, "1,5") << "the locale in force writes a decimal comma";
+    if (test::germanLocaleRun()) {
+        ASSERT_EQ(test::printfOneAndAHalf(), "1,5");
     }
     EXPECT_EQ(formatNumber("%6.3f", 954.8), "954.800");
-    EXPECT_EQ(cformat("%.4f;%e", 0.5, 1500.0), "0.5000;1.500000e+03");
-    std::setlocale(LC_NUMERIC, "C");
+    EXPECT_EQ(formatNumber("%6.4f", 0.03126), "0.0313");
+    EXPECT_EQ(formatNumber("%8.1f", -2.25), "    -2.2");
+    EXPECT_EQ(formatFixed(150.796447, 3), "150.796");
+    EXPECT_EQ(cformat("%.4f;%e;%g;%.2E", 0.5, 1500.0, 0.25, 0.000123), "0.5000;1.500000e+03;0.25;1.23E-04");
+    EXPECT_EQ(cformat("%d|%04i|%s", 1234567, 7, "2.5"), "1234567|0007|2.5");
 }
 
 } // namespace

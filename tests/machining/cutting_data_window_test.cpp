@@ -1,107 +1,37 @@
 // The cutting data dialog offscreen, driven as a user would: typing, radio buttons,
 // "*Berechnen", reports, switching away and back, and the way back to the tool window.
 
-#include "app/app_controller.h"
-#include "app/qt_platform.h"
-#include "app/title_only_window.h"
-#include "common/clock.h"
-#include "common/report_writer.h"
 #include "machining/cutting_data/cutting_data_window.h"
 #include "options/options_record.h"
 
-#include "app/fakes.h"
-#include "qt_test_support.h"
+#include "locale_test_support.h"
+#include "window_test_fixture.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <fstream>
-#include <unistd.h>
 
 namespace kvt {
 namespace {
 
 using test::findAction;
 
-class RecordingViewer final : public TextViewerLauncher {
-public:
-    std::vector<std::filesystem::path> opened;
-    bool open(const std::filesystem::path& file) override
-    {
-        opened.push_back(file);
-        return true;
-    }
-};
-
-class CuttingDataWindowTest : public ::testing::Test {
+class CuttingDataWindowTest : public test::FunctionWindowFixture {
 protected:
     void SetUp() override
     {
-        root = std::filesystem::temp_directory_path() / ("kvt_cutting_" + std::to_string(::getpid()));
-        std::filesystem::remove_all(root);
-        std::filesystem::create_directories(root / "bin");
-        system.exe = root / "bin" / "Kalvora_Tools";
-        system.dataRoot = root / "share";
-        clock.setLocalTime({2025, 3, 7, 14, 5, 9});
-        controller = std::make_unique<AppController>(ControllerServices {host, system, settings, boxes, storage});
-        host.setController(controller.get());
-        host.setWindowFactory([this](int page, AppController& c) -> FunctionWindow* {
-            if (page == 120)
-                return new CuttingDataWindow(c, CuttingDataServices {&boxes, &viewer, &clock});
-            return new TitleOnlyWindow(c, page);
-        });
-        ASSERT_TRUE(controller->startUp());
-        boxes.shown.clear(); // the notice about the missing language module
+        startProgram(page::CuttingData, &makeWindow<CuttingDataWindow>);
         float* steps = controller->options()->machines[0].speedSteps;
         for (float step : {100.0f, 250.0f, 400.0f, 630.0f, 1000.0f})
             *steps++ = step;
     }
-    void TearDown() override
-    {
-        controller.reset();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        std::filesystem::remove_all(root);
-    }
 
-    CuttingDataWindow* window() const
-    {
-        return static_cast<CuttingDataWindow*>(static_cast<FunctionWindow*>(controller->state()->windows.cuttingData));
-    }
-    void typeInto(QLineEdit* edit, const char* text)
-    {
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::keyClicks(edit, QString::fromUtf8(text));
-    }
-    std::vector<std::filesystem::path> reports() const
-    {
-        std::vector<std::filesystem::path> files;
-        const auto folder = controller->dataDirectory() / "SDR";
-        if (std::filesystem::is_directory(folder)) {
-            for (const auto& entry : std::filesystem::directory_iterator(folder))
-                files.push_back(entry.path());
-        }
-        return files;
-    }
+    CuttingDataWindow* window() const { return FunctionWindowFixture::window<CuttingDataWindow>(page::CuttingData); }
+    std::vector<std::filesystem::path> reports() const { return FunctionWindowFixture::reports("SDR"); }
     QPushButton* button(const char* name) const { return window()->findChild<QPushButton*>(QString::fromUtf8(name)); }
-
-    std::filesystem::path root;
-    QtWindowHost host;
-    test::FakeSystem system;
-    test::FakeSettings settings;
-    test::FakeBoxes boxes;
-    test::MemoryOptionsStorage storage;
-    RecordingViewer viewer;
-    FixedClock clock;
-    std::unique_ptr<AppController> controller;
 };
 
 TEST_F(CuttingDataWindowTest, EveryFieldIsNamedByItsCaptionAndTheModeSetsWhatIsEnabled)
@@ -125,6 +55,25 @@ TEST_F(CuttingDataWindowTest, EveryFieldIsNamedByItsCaptionAndTheModeSetsWhatIsE
     EXPECT_TRUE(w->inputField(CuttingInput::FeedPerRevolution)->isEnabled());
     EXPECT_FALSE(w->inputLabel(CuttingInput::PlungePercent)->isEnabled());
     EXPECT_FALSE(w->resultField(CuttingResult::FeedRate)->isEnabled());
+}
+
+TEST_F(CuttingDataWindowTest, EveryInputHasItsTooltip)
+{
+    const std::pair<CuttingInput, const char*> tips[] = {
+        {CuttingInput::Diameter, "*Durchmesser des Werkzeugs oder des Werkstücks"},
+        {CuttingInput::CuttingSpeed, "*Schnittgeschwindigkeit laut Hersteller des Werkzeugs"},
+        {CuttingInput::FeedPerRevolution, "*Vorschub je Umdrehung der Spindel"},
+        {CuttingInput::FeedPerTooth, "*Vorschub je Zahn (Schneide) des Werkzeugs"},
+        {CuttingInput::Teeth, "*Anzahl der Zähne (Schneiden) des Werkzeugs"},
+        {CuttingInput::PlungePercent, "*Tauchvorschub in Prozent der Vorschubsgeschwindigkeit vf"},
+        {CuttingInput::DwellRevolutions, "*Umdrehungen der Spindel während der Verweilzeit"},
+        {CuttingInput::Radius, "*Radius für die Umrechnung in einen Rundachsenvorschub [Grad/min]"},
+    };
+    for (const auto& [input, tip] : tips) {
+        // Long tips are wrapped into lines; the words are the language module's.
+        QString shown = window()->inputField(input)->toolTip();
+        EXPECT_EQ(shown.replace(QLatin1Char('\n'), QLatin1Char(' ')), QString::fromUtf8(tip));
+    }
 }
 
 TEST_F(CuttingDataWindowTest, CalculateWritesTheReportAndOpensItWhenAsked)
@@ -252,6 +201,56 @@ TEST_F(CuttingDataWindowTest, ToolFromToolManagementAndTheWayBack)
     EXPECT_FLOAT_EQ(state.toolHandOver.returnPlungeFeed, 80.0f); // 1000 * 0.08 * 100 %
     EXPECT_EQ(state.currentPage, 134);
     EXPECT_EQ(state.windows.cuttingData, nullptr);
+}
+
+// What a machinist on a German desktop reads: the process locale writes decimal commas
+// there (the German run of this program checks that it does), the window and its SDR
+// report still write points.
+TEST_F(CuttingDataWindowTest, ResultsAndReportReadWithADecimalPointOnAGermanDesktop)
+{
+    if (test::germanLocaleRun()) {
+        ASSERT_EQ(test::printfOneAndAHalf(), "1,5");
+    }
+    CuttingDataWindow* w = window();
+    w->feedModeButton(FeedMode::PerTooth)->click();
+    typeInto(w->inputField(CuttingInput::Diameter), "12");
+    typeInto(w->inputField(CuttingInput::CuttingSpeed), "180");
+    typeInto(w->inputField(CuttingInput::FeedPerTooth), "0.05");
+    typeInto(w->inputField(CuttingInput::Teeth), "4");
+    w->autoOpenBox()->click();
+    QTest::mouseClick(button("calculateButton"), Qt::LeftButton);
+
+    const char* const results[kCuttingResultCount]
+        = {"954.800", "477.400", "4774", "200.000", "100.000", "1000", "37.699", "0", "0", " 0.000", " 0.000"};
+    for (int i = 0; i < kCuttingResultCount; ++i)
+        EXPECT_EQ(w->resultField(static_cast<CuttingResult>(i))->text(), QString::fromLatin1(results[i]))
+            << "result " << i;
+    // A value typed with fewer decimals stays as typed; one the window writes gets its format.
+    EXPECT_EQ(w->inputField(CuttingInput::FeedPerTooth)->text(), QStringLiteral("0.05"));
+    EXPECT_EQ(w->inputField(CuttingInput::Radius)->text(), QStringLiteral(" 0.000"));
+
+    ASSERT_EQ(viewer.opened.size(), 1u);
+    std::ifstream file(viewer.opened[0], std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string values = "*Durchmesser D [mm]\t: 12.000\r\n"
+                               "*Schnittgeschwindigkeit Vc [m/min]\t: 180.000\r\n"
+                               "*Zahnvorschub fz [mm]\t:  0.050\r\n"
+                               "*Z\xe4hne Anzahl n\t: 4\r\n"
+                               "*Tauchvorschub % von vf\t: 50\r\n"
+                               "*Umdrehungen w\xe4hrend Verweilzeit\t:  0.000\r\n"
+                               "*Radius f\xfcr rot. Vorschub [mm]\t:  0.000\r\n"
+                               "*Vorschubsgeschwindigkeit vf theoretisch [mm/min]\t: 954.800\r\n"
+                               "*Tauchvorschub vf theoretisch [mm/min]\t: 477.400\r\n"
+                               "*Drehzahl theoretisch [U/min]\t: 4774\r\n"
+                               "*Verweilzeit theoretisch [ms]\t: 0\r\n"
+                               "*Rot. Vorschub theoretisch [Grad/min]\t:  0.000\r\n"
+                               "*Vorschubsgeschwindigkeit vf korrigiert [mm/min]\t: 200.000\r\n"
+                               "*Tauchvorschub vf korrigiert [mm/min]\t: 100.000\r\n"
+                               "*Drehzahlstufe [U/min]\t: 1000\r\n"
+                               "*Schnittgeschwindigkeit Vc bei Drehzahlstufe [m/min]\t: 37.699\r\n"
+                               "*Verweilzeit korrigiert [ms]\t: 0\r\n"
+                               "*Rot. Vorschub korrigiert [Grad/min]\t:  0.000\r\n";
+    EXPECT_NE(text.find(values), std::string::npos) << text;
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 // The Qt dialog offscreen: controls reachable by their captions, lists read when the
 // dialog is confirmed, a refused list keeps it open, Cancel takes everything back.
 
+#include "locale_test_support.h"
 #include "options/options_dialog.h"
+#include "options/options_serial_form.h"
 #include "options_dialog_fixture.h"
 #include "qt_test_support.h"
 #include "serial/posix_serial_port.h"

@@ -1,36 +1,19 @@
 // Setting up a machine through the options dialog as a user does: the cutting data
 // window of the program works with what was typed, and the written options hold it.
 
-#include "app/app_controller.h"
-#include "app/qt_platform.h"
-#include "app/title_only_window.h"
-#include "common/report_writer.h"
 #include "machining/cutting_data/cutting_data_window.h"
 #include "options/options_dialog.h"
 #include "serial/serial_settings.h"
 
-#include "app/fakes.h"
-#include "qt_test_support.h"
+#include "window_test_fixture.h"
 
 #include <QComboBox>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTabWidget>
-#include <QTest>
-
-#include <gtest/gtest.h>
-
-#include <unistd.h>
 
 namespace kvt {
 namespace {
-
-class NoViewer final : public TextViewerLauncher {
-public:
-    bool open(const std::filesystem::path&) override { return true; }
-};
 
 template<typename T> T* named(QWidget& parent, const char* caption)
 {
@@ -42,29 +25,11 @@ template<typename T> T* named(QWidget& parent, const char* caption)
     return nullptr;
 }
 
-void typeInto(QLineEdit* edit, const char* text)
-{
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, QString::fromUtf8(text));
-}
-
-class MachineSetupTest : public ::testing::Test {
+class MachineSetupTest : public test::FunctionWindowFixture {
 protected:
     void SetUp() override
     {
-        root = std::filesystem::temp_directory_path() / ("kvt_setup_" + std::to_string(::getpid()));
-        std::filesystem::remove_all(root);
-        std::filesystem::create_directories(root / "bin");
-        system.exe = root / "bin" / "Kalvora_Tools";
-        system.dataRoot = root / "share";
-        controller = std::make_unique<AppController>(ControllerServices {host, system, settings, boxes, storage});
-        host.setController(controller.get());
-        host.setWindowFactory([this](int page, AppController& c) -> FunctionWindow* {
-            if (page == 120)
-                return new CuttingDataWindow(c, CuttingDataServices {&boxes, &viewer, &clock});
-            return new TitleOnlyWindow(c, page);
-        });
+        startProgram(page::CuttingData, &makeWindow<CuttingDataWindow>);
         host.setOptionsRunner([this](AppController& c, QWidget* sender) {
             OptionsDialogContext context {
                 *c.state(), *c.options(), c.texts(), boxes, clock, [&c](AppMessage message) { c.send(message); }};
@@ -72,34 +37,14 @@ protected:
             dialog.show();
             inDialog(dialog);
         });
-        ASSERT_TRUE(controller->startUp());
-        boxes.shown.clear(); // the notice about the missing language module
     }
-    void TearDown() override
-    {
-        controller.reset();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        std::filesystem::remove_all(root);
-    }
-    CuttingDataWindow* window() const
-    {
-        return static_cast<CuttingDataWindow*>(static_cast<FunctionWindow*>(controller->state()->windows.cuttingData));
-    }
+    CuttingDataWindow* window() const { return FunctionWindowFixture::window<CuttingDataWindow>(page::CuttingData); }
     const MachineRecord& storedMachine(int index) const
     {
         return reinterpret_cast<const OptionsRecord*>(storage.stored.data())->machines[index];
     }
 
-    std::filesystem::path root;
-    QtWindowHost host;
-    test::FakeSystem system;
-    test::FakeSettings settings;
-    test::FakeBoxes boxes;
-    test::MemoryOptionsStorage storage;
-    NoViewer viewer;
-    FixedClock clock;
     std::function<void(OptionsDialog&)> inDialog;
-    std::unique_ptr<AppController> controller;
 };
 
 TEST_F(MachineSetupTest, SpeedStepsAndATankForMachineTwoReachTheWindowAndTheFile)

@@ -2,8 +2,8 @@
 // device, refused settings, a scripted port with modem lines, and a device whose open
 // never comes back.
 
-#include "options/options_machine_form.h"
 #include "options/options_port_test.h"
+#include "options/options_serial_form.h"
 #include "serial/posix_serial_port.h"
 #include "serial/serial_test_support.h"
 

@@ -2,6 +2,7 @@
 // the serial link reads, the flow-control flag rule, XON/XOFF texts, clamped counts and
 // the device behind each port name.
 
+#include "options/options_serial_form.h"
 #include "options_dialog_fixture.h"
 
 #include <cstring>
@@ -225,8 +226,7 @@ TEST_F(PortDeviceTest, DevicesComeFromTheSettingsAndAreWrittenOnApply)
 {
     settings["Ports/COM2"] = "/dev/ttyUSB0";
     settings["Ports/COM3"] = "";
-    OptionsDialogForm dialog(context, devices());
-    OptionsSerialForm& form = dialog.serial();
+    OptionsSerialForm form(context, devices());
     ASSERT_TRUE(form.hasDeviceMap());
     const std::vector<std::string> entries = form.portEntries();
     ASSERT_EQ(entries.size(), 10u);
@@ -240,18 +240,18 @@ TEST_F(PortDeviceTest, DevicesComeFromTheSettingsAndAreWrittenOnApply)
     EXPECT_TRUE(form.setPortDevice(2, "/dev/ttyACM0"));
     EXPECT_EQ(form.openName(), "/dev/ttyACM0");
     EXPECT_EQ(settings["Ports/COM2"], "/dev/ttyUSB0"); // not before Apply
-    EXPECT_TRUE(dialog.pending());
-    dialog.apply();
+    EXPECT_TRUE(form.deviceEditsPending());
+    form.applyDevices();
     EXPECT_EQ(settings["Ports/COM2"], "/dev/ttyACM0");
 
     EXPECT_TRUE(form.setPortDevice(4, "/dev/serial/by-id/usb-FTDI-if00"));
-    dialog.cancel();
+    form.dropDeviceEdits();
     EXPECT_EQ(form.portDevice(4), "/dev/ttyS3");
     EXPECT_EQ(settings.count("Ports/COM4"), 0u);
 
     // Back to the default: stored empty, which every reader takes as the default.
     EXPECT_TRUE(form.setPortDevice(2, "/dev/ttyS1"));
-    dialog.apply();
+    form.applyDevices();
     EXPECT_EQ(settings["Ports/COM2"], "");
     EXPECT_EQ(form.portDevice(2), "/dev/ttyS1");
 }

@@ -1,5 +1,6 @@
 #include "machining/cutting_data/cutting_data_form.h"
 
+#include "common/field_description.h"
 #include "common/field_validation.h"
 #include "common/number_format.h"
 #include "common/report_writer.h"
@@ -16,77 +17,67 @@ namespace kvt {
 
 namespace {
 
-// Conversion kinds of units.h.
-constexpr int kLengthKind = 1;
-constexpr int kFeedKind = 5;
-constexpr int kCuttingSpeedKind = 6;
-constexpr int kPlainKind = 7;
-
-// Unit text kinds of units.h (label units).
-constexpr int kUnitMillimetre = 1;
-constexpr int kUnitFeedRate = 2;
-constexpr int kUnitFeedPerRevolution = 3;
-constexpr int kUnitCuttingSpeed = 4;
-constexpr int kUnitSpindleSpeed = 5;
-constexpr int kUnitMilliseconds = 10;
-
 constexpr int kWindowTitleId = 70120;
 constexpr const char* kWindowTitle = "*Schnittdaten Calculator";
 
-struct InputInfo {
-    CaptionText caption;
-    int conversionKind;
-    ValueKind valueKind;
-};
-
 // The feed per tooth is a length per tooth, so its unit is a length (mm or inch), not a
-// feed rate.
-constexpr std::array<InputInfo, kCuttingInputCount> kInputs = {{
-    {{71001, "*Durchmesser D", kUnitMillimetre}, kLengthKind, ValueKind::Float},
-    {{71002, "*Schnittgeschwindigkeit Vc", kUnitCuttingSpeed}, kCuttingSpeedKind, ValueKind::Float},
-    {{71003, "*Vorschub pro Umdrehung fn", kUnitFeedPerRevolution}, kFeedKind, ValueKind::Float},
-    {{71004, "*Zahnvorschub fz", kUnitMillimetre}, kLengthKind, ValueKind::Float},
-    {{71005, "*Zähne Anzahl n", kNoUnit}, kPlainKind, ValueKind::Integer},
-    {{71006, "*Tauchvorschub % von vf", kNoUnit}, kPlainKind, ValueKind::Integer},
-    {{71007, "*Umdrehungen während Verweilzeit", kNoUnit}, kPlainKind, ValueKind::Float},
-    {{71008, "*Radius für rot. Vorschub", kUnitMillimetre}, kLengthKind, ValueKind::Float},
+// feed rate. Every input takes digits and one point, no sign.
+constexpr std::array<FieldDescription, kCuttingInputCount> kInputs = {{
+    {71001, "*Durchmesser D", ConversionKind::Length, UnitText::Millimetre, ValueKind::Float, InputClass::Unsigned,
+        71101, "*Durchmesser des Werkzeugs oder des Werkstücks"},
+    {71002, "*Schnittgeschwindigkeit Vc", ConversionKind::MetresFeet, UnitText::CuttingSpeed, ValueKind::Float,
+        InputClass::Unsigned, 71102, "*Schnittgeschwindigkeit laut Hersteller des Werkzeugs"},
+    {71003, "*Vorschub pro Umdrehung fn", ConversionKind::Feed, UnitText::FeedPerRevolution, ValueKind::Float,
+        InputClass::Unsigned, 71103, "*Vorschub je Umdrehung der Spindel"},
+    {71004, "*Zahnvorschub fz", ConversionKind::Length, UnitText::Millimetre, ValueKind::Float, InputClass::Unsigned,
+        71104, "*Vorschub je Zahn (Schneide) des Werkzeugs"},
+    {71005, "*Zähne Anzahl n", ConversionKind::Plain, UnitText::None, ValueKind::Integer, InputClass::Unsigned, 71105,
+        "*Anzahl der Zähne (Schneiden) des Werkzeugs"},
+    {71006, "*Tauchvorschub % von vf", ConversionKind::Plain, UnitText::None, ValueKind::Integer, InputClass::Unsigned,
+        71106, "*Tauchvorschub in Prozent der Vorschubsgeschwindigkeit vf"},
+    {71007, "*Umdrehungen während Verweilzeit", ConversionKind::Plain, UnitText::None, ValueKind::Float,
+        InputClass::Unsigned, 71107, "*Umdrehungen der Spindel während der Verweilzeit"},
+    {71008, "*Radius für rot. Vorschub", ConversionKind::Length, UnitText::Millimetre, ValueKind::Float,
+        InputClass::Unsigned, 71108, "*Radius für die Umrechnung in einen Rundachsenvorschub [Grad/min]"},
 }};
 
-constexpr std::array<CaptionText, kCuttingResultCount> kResultCaptions = {{
-    {71011, "*Vorschubsgeschwindigkeit vf", kUnitFeedRate},
-    {71012, "*Tauchvorschub vf", kUnitFeedRate},
-    {71013, "*Drehzahl", kUnitSpindleSpeed},
-    {71011, "*Vorschubsgeschwindigkeit vf", kUnitFeedRate},
-    {71012, "*Tauchvorschub vf", kUnitFeedRate},
-    {71014, "*Drehzahlstufe", kUnitSpindleSpeed},
-    {71002, "*Schnittgeschwindigkeit Vc", kUnitCuttingSpeed},
-    {71017, "*Theoretisch", kNoUnit},
-    {71018, "*Drehzahlstufenkorrigiert", kNoUnit},
-    {71017, "*Theoretisch", kNoUnit},
-    {71018, "*Drehzahlstufenkorrigiert", kNoUnit},
+// Results are read-only; only caption and unit of their descriptions matter.
+constexpr FieldDescription result(int id, const char* builtin, UnitText unit)
+{
+    return {id, builtin, ConversionKind::Plain, unit};
+}
+
+constexpr std::array<FieldDescription, kCuttingResultCount> kResultCaptions = {{
+    result(71011, "*Vorschubsgeschwindigkeit vf", UnitText::FeedRate),
+    result(71012, "*Tauchvorschub vf", UnitText::FeedRate),
+    result(71013, "*Drehzahl", UnitText::SpindleSpeed),
+    result(71011, "*Vorschubsgeschwindigkeit vf", UnitText::FeedRate),
+    result(71012, "*Tauchvorschub vf", UnitText::FeedRate),
+    result(71014, "*Drehzahlstufe", UnitText::SpindleSpeed),
+    result(71002, "*Schnittgeschwindigkeit Vc", UnitText::CuttingSpeed),
+    result(71017, "*Theoretisch", UnitText::None),
+    result(71018, "*Drehzahlstufenkorrigiert", UnitText::None),
+    result(71017, "*Theoretisch", UnitText::None),
+    result(71018, "*Drehzahlstufenkorrigiert", UnitText::None),
 }};
 
 // The report names theoretical and corrected values apart.
-constexpr std::array<CaptionText, kCuttingResultCount> kResultReportLabels = {{
-    {71070, "*Vorschubsgeschwindigkeit vf theoretisch", kUnitFeedRate},
-    {71071, "*Tauchvorschub vf theoretisch", kUnitFeedRate},
-    {71072, "*Drehzahl theoretisch", kUnitSpindleSpeed},
-    {71075, "*Vorschubsgeschwindigkeit vf korrigiert", kUnitFeedRate},
-    {71076, "*Tauchvorschub vf korrigiert", kUnitFeedRate},
-    {71014, "*Drehzahlstufe", kUnitSpindleSpeed},
-    {71078, "*Schnittgeschwindigkeit Vc bei Drehzahlstufe", kUnitCuttingSpeed},
-    {71073, "*Verweilzeit theoretisch", kUnitMilliseconds},
-    {71079, "*Verweilzeit korrigiert", kUnitMilliseconds},
-    {71074, "*Rot. Vorschub theoretisch [Grad/min]", kNoUnit},
-    {71080, "*Rot. Vorschub korrigiert [Grad/min]", kNoUnit},
+constexpr std::array<FieldDescription, kCuttingResultCount> kResultReportLabels = {{
+    result(71070, "*Vorschubsgeschwindigkeit vf theoretisch", UnitText::FeedRate),
+    result(71071, "*Tauchvorschub vf theoretisch", UnitText::FeedRate),
+    result(71072, "*Drehzahl theoretisch", UnitText::SpindleSpeed),
+    result(71075, "*Vorschubsgeschwindigkeit vf korrigiert", UnitText::FeedRate),
+    result(71076, "*Tauchvorschub vf korrigiert", UnitText::FeedRate),
+    result(71014, "*Drehzahlstufe", UnitText::SpindleSpeed),
+    result(71078, "*Schnittgeschwindigkeit Vc bei Drehzahlstufe", UnitText::CuttingSpeed),
+    result(71073, "*Verweilzeit theoretisch", UnitText::Millisecond),
+    result(71079, "*Verweilzeit korrigiert", UnitText::Millisecond),
+    result(71074, "*Rot. Vorschub theoretisch [Grad/min]", UnitText::None),
+    result(71080, "*Rot. Vorschub korrigiert [Grad/min]", UnitText::None),
 }};
 
-constexpr CaptionText kAxialFeedReportLabel {71081, "*Vorschub pro Umdrehung axial fn", kUnitFeedPerRevolution};
-
-std::string labelText(const CaptionText& caption, const TextLookup& texts, int unitSystem)
-{
-    return unitLabel(texts, caption.id, caption.builtin, unitSystem, caption.unitText);
-}
+constexpr FieldDescription kAxialFeedReportLabel
+    = result(71081, "*Vorschub pro Umdrehung axial fn", UnitText::FeedPerRevolution);
 
 // A stored value that a damaged file may have made absurd counts as 0.
 float sane(float value)
@@ -120,12 +111,12 @@ std::string CuttingDataForm::format(float value) const
 
 std::string CuttingDataForm::inputCaption(CuttingInput input, const TextLookup& texts) const
 {
-    return labelText(kInputs[index(input)].caption, texts, m_unitSystem) + ":";
+    return fieldCaption(kInputs[index(input)], texts, m_unitSystem);
 }
 
 std::string CuttingDataForm::resultCaption(CuttingResult result, const TextLookup& texts) const
 {
-    return labelText(kResultCaptions[index(result)], texts, m_unitSystem) + ":";
+    return fieldCaption(kResultCaptions[index(result)], texts, m_unitSystem);
 }
 
 std::string CuttingDataForm::feedModeName(FeedMode mode, const TextLookup& texts)
@@ -143,6 +134,11 @@ std::string CuttingDataForm::feedModeName(FeedMode mode, const TextLookup& texts
     return texts.text(71034, "*Nur Drehzahl über Vc");
 }
 
+const FieldDescription& CuttingDataForm::inputDescription(CuttingInput input)
+{
+    return kInputs[index(input)];
+}
+
 ValueKind CuttingDataForm::inputKind(CuttingInput input)
 {
     return kInputs[index(input)].valueKind;
@@ -150,10 +146,10 @@ ValueKind CuttingDataForm::inputKind(CuttingInput input)
 
 bool CuttingDataForm::setInputText(CuttingInput input, std::string& text)
 {
-    const InputInfo& info = kInputs[index(input)];
+    const FieldDescription& info = kInputs[index(input)];
     std::string working = text;
     ParseResult parsed;
-    const bool valid = validateField(working, kInputClass, info.valueKind, parsed);
+    const bool valid = validateField(working, info.inputClass, info.valueKind, parsed);
     if (!valid) {
         // The cut text is what the field shows from now on; the value stays.
         text = working;
@@ -174,7 +170,7 @@ void CuttingDataForm::setInputNumber(CuttingInput input, float displayValue)
 
 void CuttingDataForm::setInputInteger(CuttingInput input, std::int32_t value)
 {
-    std::string text = std::to_string(value);
+    std::string text = cformat("%d", value);
     setInputText(input, text);
 }
 
@@ -185,12 +181,12 @@ void CuttingDataForm::setResultFloat(CuttingResult result, float displayValue)
 
 void CuttingDataForm::setResultInteger(CuttingResult result, std::int32_t value)
 {
-    m_resultTexts[index(result)] = std::to_string(value);
+    m_resultTexts[index(result)] = cformat("%d", value);
 }
 
 float CuttingDataForm::metric(CuttingInput input) const
 {
-    return toMetric(m_unitSystem, kInputs[index(input)].conversionKind, inputValue(input));
+    return toMetric(m_unitSystem, kInputs[index(input)].conversion, inputValue(input));
 }
 
 void CuttingDataForm::setFeedMode(FeedMode mode)
@@ -287,7 +283,7 @@ bool CuttingDataForm::calculate(std::span<const float, kSpeedStepTableSize> step
     setResultInteger(CuttingResult::CorrectedDwell, truncateToInt(DwellTime(s, revolutions).value_or(0.0f)));
 
     const float correctedSpeed = CuttingSpeed(s, diameter);
-    float shownSpeed = toDisplay(m_unitSystem, kCuttingSpeedKind, correctedSpeed);
+    float shownSpeed = toDisplay(m_unitSystem, ConversionKind::MetresFeet, correctedSpeed);
     if (m_stepChoice == SpeedStepChoice::OneStepHigher)
         shownSpeed = std::trunc(shownSpeed);
     setResultFloat(CuttingResult::CorrectedCuttingSpeed, shownSpeed);
@@ -305,14 +301,16 @@ bool CuttingDataForm::calculate(std::span<const float, kSpeedStepTableSize> step
         m_calculated.correctedFeedRate = correctedFeedRate;
         m_calculated.plungeFeed = PlungeFeed(feedRate, percent);
         m_calculated.correctedPlungeFeed = PlungeFeed(correctedFeedRate, percent);
-        setResultFloat(CuttingResult::PlungeFeed, toDisplay(m_unitSystem, kFeedKind, m_calculated.plungeFeed));
         setResultFloat(
-            CuttingResult::CorrectedPlungeFeed, toDisplay(m_unitSystem, kFeedKind, m_calculated.correctedPlungeFeed));
+            CuttingResult::PlungeFeed, toDisplay(m_unitSystem, ConversionKind::Feed, m_calculated.plungeFeed));
+        setResultFloat(CuttingResult::CorrectedPlungeFeed,
+            toDisplay(m_unitSystem, ConversionKind::Feed, m_calculated.correctedPlungeFeed));
         if (!rotary)
             return;
         const float radius = metric(CuttingInput::Radius);
-        setResultFloat(CuttingResult::FeedRate, toDisplay(m_unitSystem, kFeedKind, feedRate));
-        setResultFloat(CuttingResult::CorrectedFeedRate, toDisplay(m_unitSystem, kFeedKind, correctedFeedRate));
+        setResultFloat(CuttingResult::FeedRate, toDisplay(m_unitSystem, ConversionKind::Feed, feedRate));
+        setResultFloat(
+            CuttingResult::CorrectedFeedRate, toDisplay(m_unitSystem, ConversionKind::Feed, correctedFeedRate));
         setResultFloat(CuttingResult::RotaryFeed, RotaryFeed(feedRate, radius));
         setResultFloat(CuttingResult::CorrectedRotaryFeed, RotaryFeed(correctedFeedRate, radius));
     };
@@ -346,7 +344,7 @@ bool CuttingDataForm::calculate(std::span<const float, kSpeedStepTableSize> step
 bool CuttingDataForm::fill(const CuttingDataBlock& block)
 {
     auto number = [this](CuttingInput input, float stored) {
-        setInputNumber(input, toDisplay(m_unitSystem, kInputs[index(input)].conversionKind, sane(stored)));
+        setInputNumber(input, toDisplay(m_unitSystem, kInputs[index(input)].conversion, sane(stored)));
     };
     number(CuttingInput::Diameter, block.diameter);
     number(CuttingInput::CuttingSpeed, block.cuttingSpeed);
@@ -421,18 +419,18 @@ std::string CuttingDataForm::reportText(const TextLookup& texts, int languageCod
     report += kReportLineEnd;
 
     auto input = [&](CuttingInput which) {
-        const InputInfo& info = kInputs[index(which)];
+        const FieldDescription& info = kInputs[index(which)];
         const std::string value = info.valueKind == ValueKind::Integer
-            ? std::to_string(static_cast<std::int32_t>(inputValue(which)))
+            ? cformat("%d", inputValue(which)) // saturates where a cast of a damaged value would not
             : format(inputValue(which));
-        const CaptionText& label
+        const FieldDescription& label
             = which == CuttingInput::FeedPerRevolution && m_feedMode == FeedMode::PerRevolutionAxial
             ? kAxialFeedReportLabel
-            : info.caption;
-        report += reportLine(labelText(label, texts, m_unitSystem), value);
+            : info;
+        report += reportLine(fieldLabel(label, texts, m_unitSystem), value);
     };
     auto result = [&](CuttingResult which) {
-        report += reportLine(labelText(kResultReportLabels[index(which)], texts, m_unitSystem), resultText(which));
+        report += reportLine(fieldLabel(kResultReportLabels[index(which)], texts, m_unitSystem), resultText(which));
     };
 
     input(CuttingInput::Diameter);
@@ -490,7 +488,7 @@ void CuttingDataForm::takeOverTool(const ToolHandOver& tool)
         mode = FeedMode::PerRevolutionAxial;
 
     auto number = [this](CuttingInput input, float value) {
-        setInputNumber(input, toDisplay(m_unitSystem, kInputs[index(input)].conversionKind, value));
+        setInputNumber(input, toDisplay(m_unitSystem, kInputs[index(input)].conversion, value));
     };
     number(CuttingInput::Diameter, diameter);
     number(CuttingInput::CuttingSpeed, speed);

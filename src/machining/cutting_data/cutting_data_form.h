@@ -5,6 +5,7 @@
 // block in the options record, the report text and the hand-over with the tool
 // management window. The Qt dialog only shows what this class says.
 
+#include "common/field_description.h"
 #include "common/field_validation.h"
 #include "common/text_lookup.h"
 #include "machining/cutting_data/cutting_data.h"
@@ -13,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
 namespace kvt {
 
@@ -74,13 +76,7 @@ struct CuttingDataBlock {
     std::uint8_t openReportAutomatically;
 };
 static_assert(sizeof(CuttingDataBlock) <= kWindowBlockSize);
-
-// A caption: the label text with the unit for the unit system and the trailing colon.
-struct CaptionText {
-    int id;
-    const char* builtin;
-    int unitText; // unit text kind (units.h), kNoUnit for none
-};
+static_assert(std::is_trivially_copyable_v<CuttingDataBlock>);
 
 class CuttingDataForm {
 public:
@@ -94,9 +90,10 @@ public:
     std::string inputCaption(CuttingInput input, const TextLookup& texts) const;
     std::string resultCaption(CuttingResult result, const TextLookup& texts) const;
     static std::string feedModeName(FeedMode mode, const TextLookup& texts);
+    // Caption, unit, conversion, parsing and tooltip of an input.
+    static const FieldDescription& inputDescription(CuttingInput input);
     // Counts (teeth, plunge percentage) are whole numbers, the rest floats.
     static ValueKind inputKind(CuttingInput input);
-    static constexpr int kInputClass = 1; // digits and one point, no sign
 
     // A changed field text. The text is parsed at once by the shared field validation;
     // an invalid text is cut back (the caller shows the cut text) and the value stays

@@ -1,16 +1,10 @@
 #include "machining/cutting_data/cutting_data_window.h"
 
 #include "app/app_controller.h"
-#include "app/pages.h"
-#include "app/qt_platform.h"
-#include "common/clock.h"
 #include "common/field_binding.h"
-#include "common/report_launcher.h"
-#include "common/report_writer.h"
 #include "machining/cutting_data/feed_mode_picture.h"
-#include "options/options_record.h"
 #include "state/open_dialog_data.h"
-#include "state/state_blocks.h"
+#include "state/page_ids.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -24,13 +18,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include <cstring>
-
 namespace kvt {
 
 namespace {
-
-constexpr int kSdrReportKind = 8;
 
 constexpr std::array<CuttingResult, 3> kTheoreticalResults
     = {CuttingResult::FeedRate, CuttingResult::PlungeFeed, CuttingResult::SpindleSpeed};
@@ -39,34 +29,17 @@ constexpr std::array<CuttingResult, 4> kCorrectedResults = {CuttingResult::Corre
 constexpr std::array<CuttingResult, 2> kDwellResults = {CuttingResult::Dwell, CuttingResult::CorrectedDwell};
 constexpr std::array<CuttingResult, 2> kRotaryResults = {CuttingResult::RotaryFeed, CuttingResult::CorrectedRotaryFeed};
 
-QString qt(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-
 // A speed table of zeros, for the moment before the options exist.
 const std::array<float, kSpeedStepTableSize> kNoSteps {};
 
 } // namespace
 
-CuttingDataWindow::CuttingDataWindow(AppController& controller, CuttingDataServices services)
-    : FunctionWindow(controller, page::CuttingData)
-    , m_services(services)
+CuttingDataWindow::CuttingDataWindow(AppController& controller, const WindowServices& services)
+    : FunctionWindow(controller, page::CuttingData, services)
     , m_form(controller.options() ? controller.options()->settings.unitSystem : 0)
 {
-    if (!m_services.boxes) {
-        m_ownBoxes = std::make_unique<QtMessageBoxes>();
-        m_services.boxes = m_ownBoxes.get();
-    }
-    if (!m_services.viewer) {
-        m_ownViewer = std::make_unique<DesktopTextViewer>();
-        m_services.viewer = m_ownViewer.get();
-    }
-    if (!m_services.clock) {
-        m_ownClock = std::make_unique<SystemClock>();
-        m_services.clock = m_ownClock.get();
-    }
     setObjectName(QStringLiteral("cuttingDataWindow"));
+    setReportKind(ReportKindId::CuttingData);
     enableBackgroundMenu();
     buildControls();
     retranslate();
@@ -74,11 +47,8 @@ CuttingDataWindow::CuttingDataWindow(AppController& controller, CuttingDataServi
     // Defaults first (the form starts with them), then the saved block, then a tool the
     // tool management window handed over.
     bool recalculate = false;
-    if (const OptionsRecord* options = controller.options()) {
-        CuttingDataBlock block {};
-        std::memcpy(&block, options->windows.cuttingData.bytes, sizeof block);
-        recalculate = m_form.fill(block);
-    }
+    if (const auto block = loadBlock<CuttingDataBlock>())
+        recalculate = m_form.fill(*block);
     if (const OpenDialogData* state = controller.state(); state && state->handOverSenderPage == page::ToolManagement) {
         m_fromToolManagement = true;
         m_form.takeOverTool(state->toolHandOver);
@@ -88,7 +58,6 @@ CuttingDataWindow::CuttingDataWindow(AppController& controller, CuttingDataServi
     if (recalculate)
         m_form.calculate(speedSteps());
     showForm();
-    m_opened = true;
     resize(sizeHint());
 }
 
@@ -103,28 +72,18 @@ void CuttingDataWindow::buildControls()
     columns->addLayout(left, 1);
     columns->addLayout(right, 1);
 
-    auto field = [this](QGridLayout* grid, int row, QLabel*& label, bool readOnly) {
-        label = new QLabel(this);
-        auto* edit = new QLineEdit(this);
-        edit->setReadOnly(readOnly);
-        edit->setMinimumWidth(110);
-        edit->setMaximumWidth(150);
-        edit->setAlignment(Qt::AlignRight);
-        label->setBuddy(edit);
-        grid->addWidget(label, row, 0);
-        grid->addWidget(edit, row, 1);
-        return edit;
-    };
-
     m_inputBox = new QGroupBox(this);
     auto* inputGrid = new QGridLayout(m_inputBox);
     inputGrid->setColumnStretch(0, 1);
     for (int i = 0; i < kCuttingInputCount; ++i) {
         const auto input = static_cast<CuttingInput>(i);
-        QLineEdit* edit = field(inputGrid, i, m_inputLabels[static_cast<std::size_t>(i)], false);
+        const CaptionedField& field = m_inputs[static_cast<std::size_t>(i)]
+            = addCaptionedField(inputGrid, i, FieldRole::Input);
+        QLineEdit* edit = field.edit;
         edit->setObjectName(QStringLiteral("input%1").arg(i));
-        m_inputs[static_cast<std::size_t>(i)] = edit;
-        auto* binding = new FieldBinding(edit, CuttingDataForm::kInputClass, CuttingDataForm::inputKind(input));
+        const FieldDescription& description = CuttingDataForm::inputDescription(input);
+        setTooltip(edit, description.tooltipId, description.tooltipBuiltin);
+        auto* binding = bindField(edit, description);
         connect(binding, &FieldBinding::valueChanged, this, [this, input, edit] {
             std::string text = edit->text().toStdString();
             m_form.setInputText(input, text);
@@ -170,8 +129,8 @@ void CuttingDataWindow::buildControls()
         int row = 0;
         for (CuttingResult result : results) {
             const auto i = static_cast<std::size_t>(result);
-            m_results[i] = field(grid, row++, m_resultLabels[i], true);
-            m_results[i]->setObjectName(QStringLiteral("result%1").arg(static_cast<int>(result)));
+            m_results[i] = addCaptionedField(grid, row++, FieldRole::Result);
+            m_results[i].edit->setObjectName(QStringLiteral("result%1").arg(static_cast<int>(result)));
         }
         return box;
     };
@@ -181,12 +140,6 @@ void CuttingDataWindow::buildControls()
     small->addWidget(resultGroup(m_dwellBox, kDwellResults));
     small->addWidget(resultGroup(m_rotaryBox, kRotaryResults));
     right->addLayout(small);
-
-    // The context menu serves the inputs, then the results, in the order of the form.
-    for (QLineEdit* edit : m_inputs)
-        installFieldMenu(edit);
-    for (QLineEdit* edit : m_results)
-        installFieldMenu(edit);
 
     m_calculateButton = new QPushButton(this);
     m_calculateButton->setObjectName(QStringLiteral("calculateButton"));
@@ -205,22 +158,17 @@ void CuttingDataWindow::buildControls()
 
 void CuttingDataWindow::retranslate()
 {
-    const TextLookup& texts = controller().texts();
-    for (int i = 0; i < kCuttingInputCount; ++i) {
-        const QString caption = qt(m_form.inputCaption(static_cast<CuttingInput>(i), texts));
-        m_inputLabels[static_cast<std::size_t>(i)]->setText(caption);
-        m_inputs[static_cast<std::size_t>(i)]->setAccessibleName(caption);
-    }
+    const TextLookup& texts = this->texts();
+    for (int i = 0; i < kCuttingInputCount; ++i)
+        setFieldCaption(
+            m_inputs[static_cast<std::size_t>(i)], toQt(m_form.inputCaption(static_cast<CuttingInput>(i), texts)));
     auto group = [&](QGroupBox* box, int id, const char* builtin, auto const& results) {
-        box->setTitle(text(id, builtin));
-        box->setAccessibleName(box->title());
+        setCaption(box, text(id, builtin));
         for (CuttingResult result : results) {
             const auto i = static_cast<std::size_t>(result);
-            const QString caption = qt(m_form.resultCaption(result, texts));
-            m_resultLabels[i]->setText(caption);
+            setFieldCaption(m_results[i], toQt(m_form.resultCaption(result, texts)));
             // Theoretical and corrected fields share captions; the group tells them apart.
-            m_results[i]->setAccessibleName(caption);
-            m_results[i]->setAccessibleDescription(box->title());
+            m_results[i].edit->setAccessibleDescription(box->title());
         }
     };
     group(m_theoreticalBox, 71021, "*Theoretische Werte", kTheoreticalResults);
@@ -228,30 +176,21 @@ void CuttingDataWindow::retranslate()
     group(m_dwellBox, 71016, "*Verweilzeiten [Millisekunden]", kDwellResults);
     group(m_rotaryBox, 71019, "*Vorschubsgeschw. vf [Grad/min]", kRotaryResults);
 
-    m_inputBox->setTitle(text(71020, "*Eingaben"));
-    m_inputBox->setAccessibleName(m_inputBox->title());
-    m_modeBox->setTitle(text(71023, "*Vorschubart"));
-    m_modeBox->setAccessibleName(m_modeBox->title());
-    m_stepBox->setTitle(text(71024, "*Drehzahlstufe wählen"));
-    m_stepBox->setAccessibleName(m_stepBox->title());
+    setCaption(m_inputBox, text(71020, "*Eingaben"));
+    setCaption(m_modeBox, text(71023, "*Vorschubart"));
+    setCaption(m_stepBox, text(71024, "*Drehzahlstufe wählen"));
     for (int mode = 1; mode <= 4; ++mode) {
-        QRadioButton* button = m_modeButtons[static_cast<std::size_t>(mode - 1)];
-        button->setText(qt(CuttingDataForm::feedModeName(static_cast<FeedMode>(mode), texts)));
-        button->setAccessibleName(button->text());
+        setCaption(m_modeButtons[static_cast<std::size_t>(mode - 1)],
+            toQt(CuttingDataForm::feedModeName(static_cast<FeedMode>(mode), texts)));
     }
     const std::array<QString, 3> steps = {text(71041, "*Nächstliegende Stufe"),
         text(71042, "*Um eine Stufe vermindert"), text(71043, "*Um eine Stufe erhöht")};
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        m_stepButtons[i]->setText(steps[i]);
-        m_stepButtons[i]->setAccessibleName(steps[i]);
-    }
-    m_calculateButton->setText(text(71050, "*Berechnen"));
-    m_calculateButton->setAccessibleName(m_calculateButton->text());
-    m_reportButton->setText(text(71051, "*Bericht"));
-    m_reportButton->setAccessibleName(m_reportButton->text());
-    m_autoOpen->setText(text(71052, "*Autom.öffnen"));
-    m_autoOpen->setAccessibleName(m_autoOpen->text());
-    m_picture->setAccessibleName(qt(CuttingDataForm::feedModeName(m_form.feedMode(), texts)));
+    for (std::size_t i = 0; i < steps.size(); ++i)
+        setCaption(m_stepButtons[i], steps[i]);
+    setCaption(m_calculateButton, text(71050, "*Berechnen"));
+    setCaption(m_reportButton, text(71051, "*Bericht"));
+    setCaption(m_autoOpen, text(71052, "*Autom.öffnen"));
+    m_picture->setAccessibleName(toQt(CuttingDataForm::feedModeName(m_form.feedMode(), texts)));
 }
 
 QRadioButton* CuttingDataWindow::feedModeButton(FeedMode mode) const
@@ -268,22 +207,22 @@ void CuttingDataWindow::showForm()
 {
     for (int i = 0; i < kCuttingInputCount; ++i) {
         const auto input = static_cast<CuttingInput>(i);
-        QLineEdit* edit = m_inputs[static_cast<std::size_t>(i)];
+        QLineEdit* edit = m_inputs[static_cast<std::size_t>(i)].edit;
         if (edit->text().toStdString() != m_form.inputText(input))
-            edit->setText(qt(m_form.inputText(input)));
+            edit->setText(toQt(m_form.inputText(input)));
         const bool on = CuttingDataForm::inputEnabled(m_form.feedMode(), input);
         edit->setEnabled(on);
-        m_inputLabels[static_cast<std::size_t>(i)]->setEnabled(on);
+        m_inputs[static_cast<std::size_t>(i)].caption->setEnabled(on);
     }
     for (int i = 0; i < kCuttingResultCount; ++i) {
         const bool on = CuttingDataForm::resultEnabled(m_form.feedMode(), static_cast<CuttingResult>(i));
-        m_results[static_cast<std::size_t>(i)]->setEnabled(on);
-        m_resultLabels[static_cast<std::size_t>(i)]->setEnabled(on);
+        m_results[static_cast<std::size_t>(i)].edit->setEnabled(on);
+        m_results[static_cast<std::size_t>(i)].caption->setEnabled(on);
     }
     feedModeButton(m_form.feedMode())->setChecked(true);
     speedStepButton(m_form.speedStepChoice())->setChecked(true);
     m_picture->setMode(m_form.feedMode());
-    m_picture->setAccessibleName(qt(CuttingDataForm::feedModeName(m_form.feedMode(), controller().texts())));
+    m_picture->setAccessibleName(toQt(CuttingDataForm::feedModeName(m_form.feedMode(), texts())));
     const QSignalBlocker blocker(m_autoOpen);
     m_autoOpen->setChecked(reportsOpenAutomatically());
     showResults();
@@ -292,16 +231,15 @@ void CuttingDataWindow::showForm()
 void CuttingDataWindow::showResults()
 {
     for (int i = 0; i < kCuttingResultCount; ++i)
-        m_results[static_cast<std::size_t>(i)]->setText(qt(m_form.resultText(static_cast<CuttingResult>(i))));
+        m_results[static_cast<std::size_t>(i)].edit->setText(toQt(m_form.resultText(static_cast<CuttingResult>(i))));
 }
 
 std::span<const float, kSpeedStepTableSize> CuttingDataWindow::speedSteps() const
 {
-    const OptionsRecord* options = controller().options();
-    if (!options)
+    const MachineRecord* machine = currentMachine();
+    if (!machine)
         return kNoSteps;
-    const std::size_t machine = options->settings.currentMachine < kMachineCount ? options->settings.currentMachine : 0;
-    return std::span<const float, kSpeedStepTableSize>(options->machines[machine].speedSteps, kSpeedStepTableSize);
+    return std::span<const float, kSpeedStepTableSize>(machine->speedSteps, kSpeedStepTableSize);
 }
 
 void CuttingDataWindow::chooseFeedMode(FeedMode mode)
@@ -327,31 +265,12 @@ void CuttingDataWindow::afterCalculation(bool calculated)
     if (!calculated)
         return;
     showResults();
-    if (writeReport() && reportsOpenAutomatically()) {
-        if (const OpenDialogData* state = controller().state())
-            openReport(*state, *m_services.viewer);
-    }
+    reportCalculation();
 }
 
-bool CuttingDataWindow::writeReport()
+std::string CuttingDataWindow::composeReport(const LocalDateTime& time, int languageCode) const
 {
-    OpenDialogData* state = controller().state();
-    if (!state || !state->ncTextBuffer)
-        return false;
-    const std::string report
-        = m_form.reportText(controller().texts(), state->languageCode, m_services.clock->localTime());
-    const ReportWriter writer(*m_services.clock, controller().texts(), *m_services.boxes);
-    return writer.write(*state, *state->ncTextBuffer, kSdrReportKind, report).written;
-}
-
-void CuttingDataWindow::openReportCommand()
-{
-    // A report that could not be written was already reported; the viewer would only
-    // say the same about a missing file.
-    if (!writeReport())
-        return;
-    if (const OpenDialogData* state = controller().state())
-        openReport(*state, *m_services.viewer);
+    return m_form.reportText(texts(), languageCode, time);
 }
 
 void CuttingDataWindow::reportOpeningChanged()
@@ -387,12 +306,7 @@ void CuttingDataWindow::returnToToolManagement(ToolReturnCode code)
 
 void CuttingDataWindow::storeInputs()
 {
-    OptionsRecord* options = controller().options();
-    if (!m_opened || !options)
-        return;
-    const CuttingDataBlock block = m_form.store(reportsOpenAutomatically());
-    std::memcpy(options->windows.cuttingData.bytes, &block, sizeof block);
-    options->settings.changed = 1;
+    storeBlock(m_form.store(reportsOpenAutomatically()));
 }
 
 void CuttingDataWindow::refresh()
@@ -407,14 +321,6 @@ void CuttingDataWindow::machineChanged()
     // The new machine's steps apply at once to results already shown.
     if (m_form.resultsValid() && m_form.calculate(speedSteps()))
         showResults();
-}
-
-void CuttingDataWindow::hideEvent(QHideEvent* event)
-{
-    // The controller may close this window without asking it first (another window of
-    // the same page replaces it); what was typed must not be lost then.
-    storeInputs();
-    FunctionWindow::hideEvent(event);
 }
 
 } // namespace kvt

@@ -1,13 +1,12 @@
 #pragma once
 // The cutting data dialog ("*Schnittdaten Calculator"): binds its edit fields to the
-// cutting data form, forwards the commands and shows what the form says. Reports go
-// through the common report writer and open in the desktop's text viewer.
+// cutting data form, forwards the commands and shows what the form says. The chrome
+// (services, the saved block, the report step, the machine) is the function window's.
 
 #include "app/function_window.h"
 #include "machining/cutting_data/cutting_data_form.h"
 
 #include <array>
-#include <memory>
 
 class QButtonGroup;
 class QCheckBox;
@@ -18,22 +17,12 @@ class QRadioButton;
 
 namespace kvt {
 
-class Clock;
 class FeedModePicture;
-class MessageBoxes;
-class TextViewerLauncher;
-
-// What the window needs from outside besides the controller; tests pass their own.
-struct CuttingDataServices {
-    MessageBoxes* boxes = nullptr; // nullptr: real message boxes
-    TextViewerLauncher* viewer = nullptr; // nullptr: the desktop's text viewer
-    const Clock* clock = nullptr; // nullptr: the system clock
-};
 
 class CuttingDataWindow final : public FunctionWindow {
     Q_OBJECT
 public:
-    explicit CuttingDataWindow(AppController& controller, CuttingDataServices services = {});
+    explicit CuttingDataWindow(AppController& controller, const WindowServices& services = {});
     ~CuttingDataWindow() override;
 
     void storeInputs() override;
@@ -42,19 +31,18 @@ public:
     void calculate() override;
 
     // For tests and screen readers alike: the widgets by role.
-    QLineEdit* inputField(CuttingInput input) const { return m_inputs[static_cast<std::size_t>(input)]; }
-    QLabel* inputLabel(CuttingInput input) const { return m_inputLabels[static_cast<std::size_t>(input)]; }
-    QLineEdit* resultField(CuttingResult result) const { return m_results[static_cast<std::size_t>(result)]; }
+    QLineEdit* inputField(CuttingInput input) const { return m_inputs[static_cast<std::size_t>(input)].edit; }
+    QLabel* inputLabel(CuttingInput input) const { return m_inputs[static_cast<std::size_t>(input)].caption; }
+    QLineEdit* resultField(CuttingResult result) const { return m_results[static_cast<std::size_t>(result)].edit; }
     QRadioButton* feedModeButton(FeedMode mode) const;
     QRadioButton* speedStepButton(SpeedStepChoice choice) const;
     QCheckBox* autoOpenBox() const { return m_autoOpen; }
     const CuttingDataForm& form() const { return m_form; }
 
 protected:
-    void openReportCommand() override;
+    std::string composeReport(const LocalDateTime& time, int languageCode) const override;
     void extendBackgroundMenu(QMenu* menu) override;
     void reportOpeningChanged() override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     void buildControls();
@@ -64,22 +52,14 @@ private:
     void showForm();
     void showResults();
     void afterCalculation(bool calculated);
-    bool writeReport();
     void returnToToolManagement(ToolReturnCode code);
     std::span<const float, kSpeedStepTableSize> speedSteps() const;
 
-    CuttingDataServices m_services;
-    std::unique_ptr<MessageBoxes> m_ownBoxes;
-    std::unique_ptr<TextViewerLauncher> m_ownViewer;
-    std::unique_ptr<Clock> m_ownClock;
     CuttingDataForm m_form;
     bool m_fromToolManagement = false;
-    bool m_opened = false; // stores only once the saved block was read
 
-    std::array<QLineEdit*, kCuttingInputCount> m_inputs {};
-    std::array<QLabel*, kCuttingInputCount> m_inputLabels {};
-    std::array<QLineEdit*, kCuttingResultCount> m_results {};
-    std::array<QLabel*, kCuttingResultCount> m_resultLabels {};
+    std::array<CaptionedField, kCuttingInputCount> m_inputs {};
+    std::array<CaptionedField, kCuttingResultCount> m_results {};
     std::array<QRadioButton*, 4> m_modeButtons {};
     std::array<QRadioButton*, 3> m_stepButtons {};
     QButtonGroup* m_modeGroup = nullptr;

@@ -2,11 +2,16 @@
 // the function windows until the user quits.
 
 #include "app/app_controller.h"
+#include "app/installation_check.h"
 #include "app/options_storage_file.h"
-#include "app/page_windows.h"
 #include "app/qt_platform.h"
+#include "common/qt_message_boxes.h"
+#include "program/page_windows.h"
 
 #include <QApplication>
+
+#include <cstdio>
+#include <cstring>
 
 int main(int argc, char* argv[])
 {
@@ -16,14 +21,21 @@ int main(int argc, char* argv[])
     // The controller has no window; only the quit question ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    kvt::QtWindowHost windows;
     kvt::QtSystemServices system;
+    if (argc > 1 && std::strcmp(argv[1], "--check-installation") == 0) {
+        // Reads the files beside the program and ends: no window, no lock, no user data.
+        const kvt::InstallationCheck check = kvt::checkInstallation(system.executablePath().parent_path());
+        std::fputs(check.text.c_str(), stdout);
+        return check.complete ? 0 : 1;
+    }
+
+    kvt::QtWindowHost windows;
     kvt::QtSettingsStore settings;
     kvt::QtMessageBoxes boxes;
     kvt::OptionsStorageFile optionsStorage;
     kvt::AppController controller({windows, system, settings, boxes, optionsStorage});
     windows.setController(&controller);
-    windows.setWindowFactory(&kvt::createPageWindow);
+    windows.setWindowFactory([](int page, kvt::AppController& c) { return kvt::createPageWindow(page, c); });
     windows.setOptionsRunner(&kvt::runOptions);
 
     if (!controller.startUp())

@@ -1,0 +1,44 @@
+#include "program/page_windows.h"
+
+#include "app/app_controller.h"
+#include "app/pages.h"
+#include "app/title_only_window.h"
+#include "machining/cutting_data/cutting_data_window.h"
+#include "options/options_dialog.h"
+
+#include <array>
+
+namespace kvt {
+
+namespace {
+
+// One line per window.
+constexpr std::array kWindowFactories = {
+    WindowFactoryEntry {page::CuttingData, &makeWindow<CuttingDataWindow>},
+};
+
+} // namespace
+
+std::span<const WindowFactoryEntry> windowFactories()
+{
+    return kWindowFactories;
+}
+
+FunctionWindow* createPageWindow(int page, AppController& controller, const WindowServices& services)
+{
+    const PageInfo* info = pageInfo(page);
+    if (!info || page == page::Calculations)
+        return nullptr;
+    for (const WindowFactoryEntry& entry : kWindowFactories) {
+        if (entry.page == page)
+            return entry.create(controller, services);
+    }
+    return new TitleOnlyWindow(controller, page);
+}
+
+void runOptions(AppController& controller, QWidget* sender)
+{
+    runOptionsDialog(controller, sender);
+}
+
+} // namespace kvt

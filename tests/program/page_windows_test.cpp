@@ -1,0 +1,52 @@
+// The program's table of windows: every entry makes the window of its own page with
+// the services it was given, and pages without a window of their own still get one
+// with their title and menu.
+
+#include "app/title_only_window.h"
+#include "program/page_windows.h"
+#include "state/page_ids.h"
+
+#include "window_test_fixture.h"
+
+#include <set>
+
+namespace kvt {
+namespace {
+
+class PageWindowsTest : public test::FunctionWindowFixture {
+protected:
+    void SetUp() override
+    {
+        startProgram(page::CuttingData,
+            [](AppController& c, const WindowServices& s) { return createPageWindow(page::CuttingData, c, s); });
+    }
+};
+
+TEST_F(PageWindowsTest, EveryEntryMakesTheWindowOfItsPageOnce)
+{
+    std::set<int> pages;
+    for (const WindowFactoryEntry& entry : windowFactories()) {
+        EXPECT_TRUE(pages.insert(entry.page).second) << entry.page;
+        std::unique_ptr<FunctionWindow> window(createPageWindow(entry.page, *controller, services()));
+        ASSERT_NE(window, nullptr) << entry.page;
+        EXPECT_EQ(window->page(), entry.page);
+        EXPECT_EQ(dynamic_cast<TitleOnlyWindow*>(window.get()), nullptr) << entry.page;
+        EXPECT_EQ(&window->boxes(), &boxes);
+        EXPECT_EQ(&window->clock(), &clock);
+    }
+    EXPECT_TRUE(pages.count(page::CuttingData));
+}
+
+TEST_F(PageWindowsTest, PagesWithoutTheirOwnWindow)
+{
+    std::unique_ptr<FunctionWindow> coolant(createPageWindow(page::Coolant, *controller));
+    ASSERT_NE(coolant, nullptr);
+    EXPECT_NE(dynamic_cast<TitleOnlyWindow*>(coolant.get()), nullptr);
+    EXPECT_EQ(coolant->page(), page::Coolant);
+    // The calculations library has its own dialog; unknown pages have nothing.
+    EXPECT_EQ(createPageWindow(page::Calculations, *controller), nullptr);
+    EXPECT_EQ(createPageWindow(4711, *controller), nullptr);
+}
+
+} // namespace
+} // namespace kvt
