@@ -47,7 +47,10 @@ struct MachineData {
     std::uint8_t currentCoolantTank; // index into coolantTanks
     std::uint8_t reserved0[2];
     std::uint16_t indexPlateHoles[kIndexPlateHoleCount]; // hole circles as typed, empty entries 0
-    std::uint8_t reserved1[32];
+    // Revolutions the spindle turns during a dwell, the machine's usual value for the
+    // cutting data window.
+    float dwellRevolutions;
+    std::uint8_t reserved1[28];
     ParallelSlot parallels[kParallelSlotCount]; // slot 0 "without parallels", then ascending heights
     CoolantTank coolantTanks[kCoolantTankCount];
 };
@@ -55,6 +58,7 @@ static_assert(offsetof(MachineData, viseJawHeight) == 0);
 static_assert(offsetof(MachineData, dividingHeadRatio) == 4);
 static_assert(offsetof(MachineData, currentCoolantTank) == 5);
 static_assert(offsetof(MachineData, indexPlateHoles) == 8);
+static_assert(offsetof(MachineData, dwellRevolutions) == 728);
 static_assert(offsetof(MachineData, parallels) == 760);
 static_assert(offsetof(MachineData, coolantTanks) == 130'760);
 static_assert(sizeof(MachineData) == 141'320);

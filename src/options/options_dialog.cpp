@@ -1,9 +1,16 @@
 #include "options/options_dialog.h"
 
 #include "app/app_controller.h"
+#include "app/qt_platform.h"
 #include "common/clock.h"
 #include "common/number_format.h"
 #include "common/qt_message_boxes.h"
+#include "serial/serial_port.h"
+#ifdef _WIN32
+#include "serial/win32_serial_port.h"
+#else
+#include "serial/posix_serial_port.h"
+#endif
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -41,11 +48,15 @@ void nameAfter(QWidget* control, QLabel* label)
 
 } // namespace
 
-OptionsDialog::OptionsDialog(OptionsDialogContext& context, QWidget* parent)
+OptionsDialog::OptionsDialog(
+    OptionsDialogContext& context, QWidget* parent, PortDeviceSettings portDevices, PortTest::PortFactory makePort)
     : QDialog(parent)
     , m_context(context)
     , m_form(context)
+    , m_serial(context, std::move(portDevices))
+    , m_portTest(std::make_unique<PortTest>(std::move(makePort)))
 {
+    m_form.machine().setSerialReset(&resetSerialSettings);
     setModal(true);
     setWindowTitle(text(kOptionsCaptionId, kOptionsCaption));
     setAccessibleName(windowTitle());
@@ -54,6 +65,9 @@ OptionsDialog::OptionsDialog(OptionsDialogContext& context, QWidget* parent)
     m_tabs = new QTabWidget(this);
     m_tabs->addTab(buildGeneralPage(), text(kGeneralPageTitleId, kGeneralPageTitle));
     m_tabs->addTab(buildMachinePage(), text(kMachinePage1TitleId, kMachinePage1Title));
+    m_tabs->addTab(buildMachine2Page(), text(kMachinePage2TitleId, kMachinePage2Title));
+    // The port stays open only while its page is in view.
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this] { stopPortTest(); });
 
     m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
     m_buttons->button(QDialogButtonBox::Ok)->setText(text(72120, "*OK"));
@@ -72,10 +86,14 @@ OptionsDialog::OptionsDialog(OptionsDialogContext& context, QWidget* parent)
 
     fillGeneralPage();
     fillMachinePage();
+    fillMachine2Page();
     pageChanged();
 }
 
-OptionsDialog::~OptionsDialog() = default;
+OptionsDialog::~OptionsDialog()
+{
+    stopPortTest();
+}
 
 QString OptionsDialog::text(int id, std::string_view builtin) const
 {
@@ -146,6 +164,7 @@ QWidget* OptionsDialog::buildGeneralPage()
     connect(m_volumeUnit, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (!m_filling) {
             m_form.general().chooseVolumeUnit(index);
+            fillMachine2Page(); // the tank volumes in the new unit
             pageChanged();
         }
     });
@@ -226,8 +245,11 @@ QWidget* OptionsDialog::buildMachinePage()
     m_machineTitle = new QLabel;
     outer->addWidget(m_machineTitle);
 
+    auto* top = new QHBoxLayout;
+    outer->addLayout(top);
     auto* form = new QFormLayout;
-    outer->addLayout(form);
+    top->addLayout(form, 1);
+    top->addWidget(buildSerialGroup(), 2);
     m_machineName = addField(form, new QLabel(text(72100, "*Maschinenname:")));
     connect(m_machineName, &QLineEdit::editingFinished, this, [this] {
         if (m_machineName->isModified()) {
@@ -316,6 +338,7 @@ void OptionsDialog::fillMachinePage()
         edit->document()->setModified(false);
     }
     m_filling = false;
+    fillSerialGroup();
 }
 
 void OptionsDialog::pageChanged()
@@ -323,7 +346,7 @@ void OptionsDialog::pageChanged()
     const bool listsEdited = m_speeds
         && (m_speeds->document()->isModified() || m_plates->document()->isModified()
             || m_parallels->document()->isModified());
-    m_applyButton->setEnabled(m_form.pending() || listsEdited);
+    m_applyButton->setEnabled(m_form.pending() || m_serial.deviceEditsPending() || listsEdited);
 }
 
 void OptionsDialog::unitSystemChosen(int index)
@@ -336,6 +359,8 @@ void OptionsDialog::unitSystemChosen(int index)
     if (choice == UnitSystemChoice::Restart) {
         // Stored and applied with everything else; the controller restarts the program
         // when the dialog has closed.
+        // The port devices live in the start-up settings, not in the options file.
+        m_serial.applyDevices();
         m_form.apply();
         QDialog::accept();
         return;
@@ -386,8 +411,11 @@ void OptionsDialog::deleteMachine()
 {
     if (!commitLists())
         return;
-    if (m_form.machine().deleteMachine())
+    stopPortTest();
+    if (m_form.machine().deleteMachine()) {
         fillMachinePage();
+        fillMachine2Page();
+    }
     pageChanged();
 }
 
@@ -446,37 +474,58 @@ bool OptionsDialog::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void OptionsDialog::apply()
+bool OptionsDialog::commitFields()
 {
-    // A field being edited is read first, as when it is left.
     safetyValueLeft();
     crankTurnsLeft();
     jawHeightLeft();
     if (m_machineName->isModified())
         emit m_machineName->editingFinished();
-    if (!commitLists())
+    bool read = true;
+    for (QLineEdit* field : {m_idleLimit, m_xon, m_xoff, m_xonLimit, m_xoffLimit, m_transferTimeout}) {
+        if (read && !serialFieldLeft(field)) {
+            m_tabs->setCurrentIndex(1);
+            read = false;
+        }
+    }
+    portDeviceLeft();
+    for (QLineEdit* field :
+        {m_lineNumberFormat, m_toolLengthFormat, m_dwell, m_memory, m_words[0], m_words[1], m_words[2], m_words[3]}) {
+        if (read && !machine2FieldLeft(field))
+            read = false;
+    }
+    return read;
+}
+
+void OptionsDialog::apply()
+{
+    // A field being edited is read first, as when it is left.
+    if (!commitFields() || !commitLists())
         return;
+    // The port devices live in the start-up settings, not in the options file.
+    m_serial.applyDevices();
     m_form.apply();
     fillMachinePage();
+    fillMachine2Page();
     pageChanged();
 }
 
 void OptionsDialog::accept()
 {
-    safetyValueLeft();
-    crankTurnsLeft();
-    jawHeightLeft();
-    if (m_machineName->isModified())
-        emit m_machineName->editingFinished();
-    // A refused list keeps the dialog open: closing would lose what was typed.
-    if (!commitLists())
+    // A refused field or list keeps the dialog open: closing would lose what was typed.
+    if (!commitFields() || !commitLists())
         return;
+    stopPortTest();
+    // The port devices live in the start-up settings, not in the options file.
+    m_serial.applyDevices();
     m_form.apply();
     QDialog::accept();
 }
 
 void OptionsDialog::reject()
 {
+    stopPortTest();
+    m_serial.dropDeviceEdits();
     m_form.cancel();
     QDialog::reject();
 }
@@ -491,7 +540,18 @@ void runOptionsDialog(AppController& controller, QWidget* sender)
     SystemClock clock;
     OptionsDialogContext context {*state, *options, controller.texts(), boxes, clock,
         [&controller](AppMessage message) { controller.send(message); }};
-    OptionsDialog dialog(context, sender);
+    PortDeviceSettings devices;
+    PortTest::PortFactory makePort;
+#ifdef _WIN32
+    makePort = [] { return std::make_unique<Win32SerialPort>(); };
+#else
+    // The page opens the device path itself, so the port needs no name map of its own.
+    auto settings = std::make_shared<QtSettingsStore>();
+    devices.read = [settings](const std::string& key) { return settings->readText(key); };
+    devices.write = [settings](const std::string& key, const std::string& value) { settings->writeText(key, value); };
+    makePort = [] { return std::make_unique<PosixSerialPort>(); };
+#endif
+    OptionsDialog dialog(context, sender, std::move(devices), std::move(makePort));
     dialog.exec();
 }
 

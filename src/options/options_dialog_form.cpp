@@ -19,6 +19,7 @@ OptionsDialogForm::OptionsDialogForm(OptionsDialogContext& context)
     : m_context(context)
     , m_general(context)
     , m_machine(context)
+    , m_machine2(context)
     , m_snapshot(std::make_unique<Snapshot>())
 {
     takeSnapshot();

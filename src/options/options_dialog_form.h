@@ -6,6 +6,7 @@
 
 #include "options/options_dialog_context.h"
 #include "options/options_general_form.h"
+#include "options/options_machine2_form.h"
 #include "options/options_machine_form.h"
 
 #include <memory>
@@ -30,6 +31,7 @@ public:
 
     OptionsGeneralForm& general() { return m_general; }
     OptionsMachineForm& machine() { return m_machine; }
+    OptionsMachine2Form& machine2() { return m_machine2; }
 
     // True when a page changed something that is not yet applied.
     bool pending() const;
@@ -46,6 +48,7 @@ private:
     OptionsDialogContext& m_context;
     OptionsGeneralForm m_general;
     OptionsMachineForm m_machine;
+    OptionsMachine2Form m_machine2;
     std::unique_ptr<Snapshot> m_snapshot;
 };
 

@@ -414,25 +414,28 @@ bool OptionsMachineForm::setJawHeight(std::string& fieldText)
 
 bool OptionsMachineForm::deleteMachine()
 {
-    std::string name = nameText();
+    const std::string name = nameText();
     const MessageAnswer answer = m_context.boxes.show({text(72116,
                                                            "*Alle Daten dieser Maschine löschen?\nName, Drehzahlen, "
-                                                           "Teilkopf, Schraubstock, Parallelstücke, NC-Formate, "
-                                                           "Editor, Farben und Kühlschmiermittel-Tanks werden geleert; "
-                                                           "die RS232 Einstellungen bleiben.")
+                                                           "Teilkopf, Schraubstock, Parallelstücke, RS232 "
+                                                           "Einstellungen, NC-Formate, Editor, Farben und "
+                                                           "Kühlschmiermittel-Tanks werden geleert.\nDie "
+                                                           "Werkzeug-Datenbank der Maschine bleibt erhalten.")
             + (name.empty() ? std::string() : "\n\n" + name),
         text(64961, "*Frage"), MessageIcon::Question, MessageButtons::YesNo});
     if (answer != MessageAnswer::Yes)
         return false;
-    // The tool table is the work of hours and has its own export; it goes only when the
-    // user says so separately.
-    const bool withTools = m_context.boxes.show({text(72117, "*Auch die Werkzeug-Datenbank dieser Maschine löschen?"),
-                               text(64961, "*Frage"), MessageIcon::Question, MessageButtons::YesNo})
-        == MessageAnswer::Yes;
 
+    // Everything but the tool table, the work of hours with its own export and delete.
     MachineRecord& m = machine();
     std::memset(m.speedSteps, 0, sizeof m.speedSteps);
     std::memset(m.name, 0, sizeof m.name);
+    std::memset(m.serialReceive, 0, sizeof m.serialReceive);
+    std::memset(m.serialSend, 0, sizeof m.serialSend);
+    m.idleLimit = 0;
+    // An all-zero set would name "COM0" with 0 data bits, which no port opens.
+    if (m_serialReset)
+        m_serialReset(m);
     std::memset(m.ncLineNumberFormat, 0, sizeof m.ncLineNumberFormat);
     std::memset(m.ncToolLengthFormat, 0, sizeof m.ncToolLengthFormat);
     m.editorMode = 1; // the internal editor: 0 would name an external program without a path
@@ -444,10 +447,6 @@ bool OptionsMachineForm::deleteMachine()
     m.controlMemorySize = 0;
     std::memset(m.machineData, 0, sizeof m.machineData);
     setNoParallelsSlot();
-    if (withTools) {
-        std::memset(m.tools, 0, sizeof m.tools);
-        std::memset(m.lastToolSlotStub, 0, sizeof m.lastToolSlotStub);
-    }
     markChanged();
     return true;
 }

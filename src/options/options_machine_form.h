@@ -8,6 +8,7 @@
 #include "options/options_dialog_context.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,9 +77,11 @@ public:
     bool setJawHeight(std::string& text);
 
     // "*Maschine löschen": after a question, empties everything of the machine that the
-    // options pages edit except its serial settings; the tool table only after a second
-    // question. True when the machine was cleared.
+    // options pages edit and keeps its tool table. True when the machine was cleared.
     bool deleteMachine();
+    // Writes the serial settings a cleared machine starts from; their layout belongs to
+    // the serial link, which the dialog knows and this form does not.
+    void setSerialReset(std::function<void(MachineRecord&)> reset) { m_serialReset = std::move(reset); }
 
     bool changed() const { return m_context.options.settings.dialogChanged[kMachinePage1] == 1; }
 
@@ -92,6 +95,7 @@ private:
     void setNoParallelsSlot();
 
     OptionsDialogContext& m_context;
+    std::function<void(MachineRecord&)> m_serialReset;
 };
 
 } // namespace kvt

@@ -4,6 +4,7 @@
 #include "options_dialog_fixture.h"
 
 #include "common/code_page.h"
+#include "options/options_serial_form.h"
 
 #include <algorithm>
 #include <limits>
@@ -267,38 +268,66 @@ TEST_F(MachineFormTest, PagesWorkOnTheCurrentMachine)
     EXPECT_EQ(form.machineIndex(), 0);
 }
 
-TEST_F(MachineFormTest, DeleteMachineKeepsToolsAndSerialUnlessAgreed)
+TEST_F(MachineFormTest, DeleteMachineAsksOnceClearsEverythingButTheTools)
 {
     OptionsMachineForm form(context);
-    auto fill = [&] {
-        form.setName("Mill");
-        form.setSpeedSteps("100 200");
-        form.setParallels("10 x 5");
-        machine().serialSend[0] = 0x42;
-        machine().tools[0].bytes[0] = 7;
-        machine().editorMode = 3;
-    };
-    fill();
+    form.setSerialReset(&resetSerialSettings);
+    form.setName("Mill");
+    form.setSpeedSteps("100 200");
+    form.setIndexPlates("15 17");
+    form.setParallels("10 x 5");
+    SerialSettings send {};
+    send.portNumber = 4;
+    send.baudRate = 19200;
+    StoreSerialSettings(machine(), PortDirection::Send, send);
+    StoreIdleLimit(machine(), 40);
+    machine().ncLineNumberFormat[0] = u'N';
+    machine().colours[2][1] = 200;
+    machine().keywordWordLists[3][0] = u'(';
+    setFixedText(std::span<char16_t>(data().coolantTanks[0].name), u"Tank");
+    machine().tools[0].bytes[0] = 7;
+    machine().tools[kStoredToolSlotCount - 1].bytes[kToolSlotSize - 1] = 9;
+    machine().editorMode = 3;
+    machine(1).speedSteps[0] = 500.0f; // the other machines stay as they are
+
     boxes.answers = {MessageAnswer::No};
     EXPECT_FALSE(form.deleteMachine());
     EXPECT_EQ(form.nameText(), "Mill");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+        "*Alle Daten dieser Maschine löschen?\nName, Drehzahlen, Teilkopf, Schraubstock, Parallelstücke, RS232 "
+        "Einstellungen, NC-Formate, Editor, Farben und Kühlschmiermittel-Tanks werden geleert.\nDie "
+        "Werkzeug-Datenbank der Maschine bleibt erhalten.\n\nMill");
 
-    boxes.answers = {MessageAnswer::Yes, MessageAnswer::No};
+    boxes.answers = {MessageAnswer::Yes};
     EXPECT_TRUE(form.deleteMachine());
-    EXPECT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(boxes.shown.size(), 2u); // one question, no second one
     EXPECT_EQ(form.nameText(), "");
     EXPECT_TRUE(storedSpeeds().empty());
+    EXPECT_EQ(form.indexPlatesText(), "");
     EXPECT_EQ(data().parallels[1].height, 0.0f);
     EXPECT_EQ(utf16ToUtf8(fixedText(std::span<const char16_t>(data().parallels[0].label))), "*Ohne Parallelstücke ");
     EXPECT_EQ(machine().editorMode, 1);
-    EXPECT_EQ(machine().serialSend[0], 0x42);
+    EXPECT_EQ(machine().ncLineNumberFormat[0], 0);
+    EXPECT_EQ(machine().colours[2][1], 0);
+    EXPECT_EQ(machine().keywordWordLists[3][0], 0);
+    EXPECT_EQ(data().coolantTanks[0].name[0], 0);
+    EXPECT_EQ(LoadIdleLimit(machine()), 0u);
+    for (PortDirection direction : {PortDirection::Send, PortDirection::Receive}) {
+        const SerialSettings set = LoadSerialSettings(machine(), direction);
+        EXPECT_EQ(set.portNumber, 1);
+        EXPECT_EQ(set.baudRate, 9600u);
+        EXPECT_EQ(set.dataBits, 8u);
+        EXPECT_EQ(set.stopBits, 1.0f);
+        EXPECT_EQ(set.parity, 0u);
+        EXPECT_EQ(set.flowControl, kFlowNone);
+        EXPECT_EQ(set.xonChar, 0x11);
+        EXPECT_EQ(set.xoffChar, 0x13);
+    }
     EXPECT_EQ(machine().tools[0].bytes[0], 7);
-
-    fill();
-    boxes.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
-    EXPECT_TRUE(form.deleteMachine());
-    EXPECT_EQ(machine().tools[0].bytes[0], 0);
-    EXPECT_EQ(machine().serialSend[0], 0x42);
+    EXPECT_EQ(machine().tools[kStoredToolSlotCount - 1].bytes[kToolSlotSize - 1], 9);
+    EXPECT_EQ(machine(1).speedSteps[0], 500.0f);
+    EXPECT_TRUE(form.changed());
 }
 
 } // namespace
