@@ -5,6 +5,7 @@
 #include "app/title_only_window.h"
 #include "machining/cutting_data/cutting_data_window.h"
 #include "options/options_dialog.h"
+#include "tooldb/tool_management_window.h"
 
 #include <array>
 
@@ -15,6 +16,7 @@ namespace {
 // One line per window.
 constexpr std::array kWindowFactories = {
     WindowFactoryEntry {page::CuttingData, &makeWindow<CuttingDataWindow>},
+    WindowFactoryEntry {page::ToolManagement, &makeWindow<ToolManagementWindow>},
 };
 
 } // namespace
