@@ -121,7 +121,10 @@ void ToolManagementWindow::buildControls()
         m_form.setCurrentRow(m_list->indexOfTopLevelItem(item));
         showCurrentRow();
     });
-    connect(m_list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+    // A click or the arrow keys in the list choose the row as well.
+    connect(m_list, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+        if (!item || m_filling)
+            return;
         m_form.setCurrentRow(m_list->indexOfTopLevelItem(item));
         showCurrentRow();
     });
@@ -292,6 +295,7 @@ int ToolManagementWindow::unitSystem() const
 
 void ToolManagementWindow::fillList()
 {
+    m_filling = true;
     m_list->clear();
     const MachineRecord* current = currentMachine();
     QList<QTreeWidgetItem*> items;
@@ -306,6 +310,7 @@ void ToolManagementWindow::fillList()
         items.push_back(item);
     }
     m_list->addTopLevelItems(items);
+    m_filling = false;
 }
 
 void ToolManagementWindow::refreshRows(const std::vector<int>& rows)

@@ -96,6 +96,7 @@ private:
     QPushButton* m_lastButton = nullptr;
     QPushButton* m_editButton = nullptr;
     QPointer<ToolEditor> m_editor;
+    bool m_filling = false; // the list is being rebuilt: its selection means nothing
 };
 
 } // namespace kvt

@@ -162,6 +162,11 @@ TEST_F(ToolManagementWindowTest, ScanSelectsTheRowAndKeepsWhatIsNoNumber)
     scan->setText(QStringLiteral("777\\r\\n"));
     EXPECT_EQ(window()->rowField()->text(), QStringLiteral("499"));
     EXPECT_EQ(scan->text(), QString());
+    // Moving in the list with the keyboard chooses the row too.
+    window()->list()->setFocus();
+    QTest::keyClick(window()->list(), Qt::Key_Up);
+    EXPECT_EQ(window()->rowField()->text(), QStringLiteral("498"));
+    EXPECT_EQ(window()->form().currentRow(), 498);
 }
 
 TEST_F(ToolManagementWindowTest, EditMenuCopiesMovesAndDeletesAndMarksTheOptions)
@@ -205,6 +210,8 @@ TEST_F(ToolManagementWindowTest, EditorSavesWithTodaysDateAndShowsTheDiameter)
     ASSERT_NE(editor, nullptr);
     typeInto(editor->field(ToolField::NcData), "T3 D3");
     typeInto(editor->field(ToolField::Radius), "2.5");
+    typeInto(editor->field(ToolField::CuttingSpeed), "120");
+    typeInto(editor->field(ToolField::Teeth), "4");
     EXPECT_EQ(editor->diameterField()->text(), QStringLiteral("5.000"));
     EXPECT_EQ(editor->diameterField()->accessibleName(), QStringLiteral("*Durchmesser [mm]:"));
     EXPECT_FALSE(isPresent(tool(3)));
@@ -218,6 +225,9 @@ TEST_F(ToolManagementWindowTest, EditorSavesWithTodaysDateAndShowsTheDiameter)
     EXPECT_EQ(toolText(tool(3), ToolField::LastChangeDate), u"07.03.2025");
     EXPECT_EQ(toolText(tool(3), ToolField::Category), u"*Bohrer, Stufen");
     EXPECT_EQ(tool(3).radius, 2.5f);
+    EXPECT_EQ(tool(3).cuttingSpeed, 120.0f);
+    EXPECT_EQ(tool(3).teeth, 4);
+    EXPECT_EQ(editor->field(ToolField::CuttingSpeed)->text(), QStringLiteral("120.0"));
     // Stored day first, shown year first in the fixture's English.
     ASSERT_EQ(controller->state()->languageCode, 44);
     EXPECT_EQ(editor->field(ToolField::LastChangeDate)->text(), QStringLiteral("2025.03.07"));
@@ -282,6 +292,17 @@ TEST_F(ToolManagementWindowTest, RoundTripThroughTheCuttingDataWindowWithTheStep
     EXPECT_FLOAT_EQ(tool(4).spindleSpeed, 1000.0f);
     EXPECT_FLOAT_EQ(tool(4).axialFeedRate, 80.0f);
     EXPECT_EQ(toolText(tool(4), ToolField::NcData), u"T4 D4");
+}
+
+TEST_F(ToolManagementWindowTest, ReturnWithoutDataOpensNoEditor)
+{
+    OpenDialogData& state = *controller->state();
+    state.toolHandOver.returnCode = 3;
+    openPage(page::ToolManagement);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_NE(window(), nullptr);
+    EXPECT_EQ(window()->editor(), nullptr);
+    EXPECT_EQ(state.toolHandOver.returnCode, 0);
 }
 
 TEST_F(ToolManagementWindowTest, ExportWipeImportGivesTheSameTableBack)
