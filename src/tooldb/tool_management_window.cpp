@@ -115,7 +115,7 @@ void ToolManagementWindow::buildControls()
     m_list->setFixedSize(kListWidth, kListHeight);
     m_list->header()->setStretchLastSection(true);
     m_list->setColumnWidth(0, 110);
-    m_list->setColumnWidth(1, 300);
+    m_list->setColumnWidth(1, 330);
     contentLayout()->addWidget(m_list);
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         m_form.setCurrentRow(m_list->indexOfTopLevelItem(item));
@@ -157,6 +157,7 @@ void ToolManagementWindow::buildControls()
     m_descriptionField->setReadOnly(true);
     m_descriptionField->setMaxLength(kWideFieldLimit);
     addField(1, 2, m_descriptionField, "descriptionField");
+    grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 
     auto* navigation = new QHBoxLayout;

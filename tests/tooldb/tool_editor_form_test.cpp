@@ -188,15 +188,6 @@ TEST_F(ToolEditorFormTest, RotationCyclesInQuarterTurns)
     }
 }
 
-TEST_F(ToolEditorFormTest, ClearEmptiesEveryField)
-{
-    form.load(sampleTool(3));
-    form.clear();
-    EXPECT_TRUE(isEmpty(form.record()));
-    EXPECT_EQ(form.fieldText(ToolField::Length), "---");
-    EXPECT_EQ(form.fieldText(ToolField::NcData), "");
-}
-
 TEST_F(ToolEditorFormTest, Report)
 {
     ToolRecord tool = sampleTool(1);

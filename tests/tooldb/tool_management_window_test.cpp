@@ -219,9 +219,12 @@ TEST_F(ToolManagementWindowTest, EditorSavesWithTodaysDateAndShowsTheDiameter)
     QAction* category = findMenuAction(categories.get(), QStringLiteral("*Bohrer, Stufen"));
     ASSERT_NE(category, nullptr);
     category->trigger();
+    editor->rotate();
+    EXPECT_EQ(editor->picture()->rotation(), 1);
     controller->options()->settings.changed = 0;
     ASSERT_TRUE(editor->save());
     EXPECT_TRUE(isPresent(tool(3)));
+    EXPECT_EQ(tool(3).pictureRotation, 1);
     EXPECT_EQ(toolText(tool(3), ToolField::LastChangeDate), u"07.03.2025");
     EXPECT_EQ(toolText(tool(3), ToolField::Category), u"*Bohrer, Stufen");
     EXPECT_EQ(tool(3).radius, 2.5f);
