@@ -83,9 +83,10 @@ void PictureView::paintEvent(QPaintEvent*)
     painter.drawImage(target, turned);
 }
 
-ToolEditor::ToolEditor(ToolManagementWindow& window, int row, const ToolRecord& record)
+ToolEditor::ToolEditor(ToolManagementWindow& window, std::size_t machine, int row, const ToolRecord& record)
     : QDialog(&window, Qt::Window)
     , m_window(window)
+    , m_machine(machine)
     , m_row(row)
     , m_form(window.texts(), window.unitSystem(), window.languageCode())
 {
@@ -270,7 +271,7 @@ bool ToolEditor::save()
 {
     if (!commitFields())
         return false;
-    m_window.saveTool(m_row, m_form.save(m_window.clock().localTime()));
+    m_window.saveTool(m_machine, m_row, m_form.save(m_window.clock().localTime()));
     showFields();
     return true;
 }
@@ -285,7 +286,7 @@ void ToolEditor::determine()
 {
     if (!commitFields())
         return;
-    m_window.determineCuttingData(m_row, m_form.record());
+    m_window.determineCuttingData(m_machine, m_row, m_form.record());
 }
 
 void ToolEditor::report()
@@ -328,7 +329,7 @@ void ToolEditor::choosePicture()
     if (copy == MessageAnswer::Yes) {
         std::string reason;
         if (auto copied = copyPictureIntoDatabase(
-                std::filesystem::path(stored), m_window.dataDirectory(), m_window.machineIndex(), &reason)) {
+                std::filesystem::path(stored), m_window.dataDirectory(), static_cast<int>(m_machine), &reason)) {
             stored = *copied;
         } else {
             m_window.boxes().show({texts.text(76311, "*Das Bild konnte nicht kopiert werden:") + "\n" + reason,
@@ -348,7 +349,7 @@ void ToolEditor::choosePicture()
 bool ToolEditor::showPicture()
 {
     const std::u16string_view stored = toolText(m_form.record(), ToolField::PicturePath);
-    const auto found = resolvePicturePath(stored, m_window.dataDirectory(), m_window.machineIndex());
+    const auto found = resolvePicturePath(stored, m_window.dataDirectory(), static_cast<int>(m_machine));
     const QString failed = qt(m_window.texts().text(76313, "*Das Bild kann nicht geladen werden."));
     if (!found) {
         if (!stored.empty())

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <array>
+#include <cstddef>
 
 class QLabel;
 class QLineEdit;
@@ -47,8 +48,11 @@ private:
 class ToolEditor final : public QDialog {
     Q_OBJECT
 public:
-    ToolEditor(ToolManagementWindow& window, int row, const ToolRecord& record);
+    // The editor belongs to the machine it was opened for, even when the window shows
+    // another machine's table meanwhile.
+    ToolEditor(ToolManagementWindow& window, std::size_t machine, int row, const ToolRecord& record);
 
+    std::size_t machine() const { return m_machine; }
     int row() const { return m_row; }
     const ToolEditorForm& form() const { return m_form; }
     QLineEdit* field(ToolField field) const;
@@ -79,6 +83,7 @@ private:
     QPushButton* addButton(const QString& name, int id, const char* builtin);
 
     ToolManagementWindow& m_window;
+    std::size_t m_machine;
     int m_row;
     ToolEditorForm m_form;
     std::array<QLineEdit*, kToolFieldCount> m_fields {};

@@ -252,10 +252,9 @@ void ToolManagementWindow::refresh()
 
 void ToolManagementWindow::machineChanged()
 {
-    // A source or range chosen in the other machine's table means nothing here.
+    // A source or range chosen in the other machine's table means nothing here. An
+    // open editor stays with the machine it was opened for.
     m_form.cancelRanges();
-    if (m_editor)
-        m_editor->close();
     fillList();
     showCurrentRow();
 }
@@ -512,28 +511,37 @@ ToolEditor* ToolManagementWindow::openEditor()
         record = pending.record;
     pending = PendingTool {};
     // The editor belongs to this window and closes with it.
-    m_editor = new ToolEditor(*this, row, record);
+    m_editor = new ToolEditor(*this, currentMachineIndex(), row, record);
     m_editor->show();
     return m_editor;
 }
 
-void ToolManagementWindow::saveTool(int row, const ToolRecord& record)
+void ToolManagementWindow::saveTool(std::size_t machineIndex, int row, const ToolRecord& record)
 {
-    MachineRecord* current = machine();
-    if (!current || row < 1 || row > kHighestToolNumber)
+    OptionsRecord* options = controller().options();
+    if (!options || machineIndex >= kMachineCount || row < 1 || row > kHighestToolNumber)
         return;
-    storeTool(*current, static_cast<std::size_t>(row - 1), record);
+    storeTool(options->machines[machineIndex], static_cast<std::size_t>(row - 1), record);
     markChanged();
+    if (machineIndex != currentMachineIndex())
+        return;
     refreshRows({row});
     showCurrentRow();
 }
 
-void ToolManagementWindow::determineCuttingData(int row, const ToolRecord& pending)
+bool ToolManagementWindow::determineCuttingData(std::size_t machineIndex, int row, const ToolRecord& pending)
 {
     OpenDialogData* state = controller().state();
     const PageInfo* info = pageInfo(page::CuttingData);
     if (!state || !info)
-        return;
+        return false;
+    // The values come back to the current machine's table.
+    if (machineIndex != currentMachineIndex()) {
+        tell(texts().text(76314,
+            "*Die Maschine wurde gewechselt, seit das Werkzeug geöffnet wurde.\nBitte erst speichern oder die "
+            "Maschine zurück wählen."));
+        return false;
+    }
     ToolEditorForm form(texts(), unitSystem(), languageCode());
     form.load(pending);
     form.handOver(state->toolHandOver);
@@ -545,6 +553,7 @@ void ToolManagementWindow::determineCuttingData(int row, const ToolRecord& pendi
     request.senderWindow = this;
     request.originPage = page::ToolManagement;
     controller().send(info->openMessage, request);
+    return true;
 }
 
 void ToolManagementWindow::takeReturnFromCuttingData()

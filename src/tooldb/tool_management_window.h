@@ -53,8 +53,9 @@ public:
     ToolEditor* openEditor();
 
     // What the editor asks of the window.
-    void saveTool(int row, const ToolRecord& record);
-    void determineCuttingData(int row, const ToolRecord& pending);
+    void saveTool(std::size_t machineIndex, int row, const ToolRecord& record);
+    // False when the cutting data window was not opened (the user was told why).
+    bool determineCuttingData(std::size_t machineIndex, int row, const ToolRecord& pending);
     void reportTool();
     std::filesystem::path dataDirectory() const;
     int machineIndex() const { return static_cast<int>(currentMachineIndex()); }

@@ -297,6 +297,25 @@ TEST_F(ToolManagementWindowTest, RoundTripThroughTheCuttingDataWindowWithTheStep
     EXPECT_EQ(toolText(tool(4), ToolField::NcData), u"T4 D4");
 }
 
+TEST_F(ToolManagementWindowTest, EditorStaysWithItsMachine)
+{
+    select(2);
+    ToolEditor* editor = window()->openEditor();
+    ASSERT_NE(editor, nullptr);
+    typeInto(editor->field(ToolField::NcData), "T2 D2");
+    controller->chooseMachine(1);
+    window()->machineChanged();
+    ASSERT_EQ(window()->editor(), editor);
+    boxes.shown.clear();
+    editor->determine();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(controller->state()->currentPage, page::ToolManagement);
+    ASSERT_TRUE(editor->save());
+    EXPECT_EQ(toolText(loadTool(controller->options()->machines[0], 1), ToolField::NcData), u"T2 D2");
+    EXPECT_TRUE(isEmpty(loadTool(controller->options()->machines[1], 1)));
+    EXPECT_EQ(window()->list()->topLevelItem(2)->text(1), QString());
+}
+
 TEST_F(ToolManagementWindowTest, ReturnWithoutDataOpensNoEditor)
 {
     OpenDialogData& state = *controller->state();
