@@ -9,6 +9,7 @@
 #include "machining/dividing_head/dividing_head_window.h"
 #include "machining/sine_bar/sine_bar_window.h"
 #include "options/options_dialog.h"
+#include "tooldb/tool_management_window.h"
 
 #include <array>
 
@@ -23,6 +24,7 @@ constexpr std::array kWindowFactories = {
     WindowFactoryEntry {page::SineBar, &makeWindow<SineBarWindow>},
     WindowFactoryEntry {page::Flanges, &makeWindow<FlangeWindow>},
     WindowFactoryEntry {page::Coolant, &makeWindow<CoolantWindow>},
+    WindowFactoryEntry {page::ToolManagement, &makeWindow<ToolManagementWindow>},
 };
 
 } // namespace

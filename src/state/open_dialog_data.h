@@ -31,7 +31,10 @@ struct MainWindowPort {
     std::intptr_t (*send)(void* context, std::uint32_t message, std::intptr_t lParam);
 };
 
-// What the tool management window and the cutting data window hand each other.
+// What the tool management window and the cutting data window hand each other: the
+// tool on the way there, and on the way back the return code with the values of the
+// chosen variant. This is the only return area; the tool management window takes a
+// return code once and sets it back to 0.
 struct ToolHandOver {
     float diameter; // mm
     float cuttingSpeed; // m/min
@@ -97,10 +100,7 @@ struct OpenDialogData {
     std::uint8_t mainWindowFocused;
     void* sharedGraphicsObject;
     void* sharedMemoryHandle;
-    float toolReturnSpindleSpeed;
-    std::int32_t toolReturnValues[4];
     WindowSlots windows;
-    std::uint8_t toolReturnMode; // 1 theoretical value, 2 step value, 3 without data
 };
 
 } // namespace kvt

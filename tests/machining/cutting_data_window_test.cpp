@@ -195,7 +195,7 @@ TEST_F(CuttingDataWindowTest, ToolFromToolManagementAndTheWayBack)
     ASSERT_NE(back, nullptr);
     back->trigger();
     QApplication::processEvents();
-    EXPECT_EQ(state.toolReturnMode, 2);
+    EXPECT_EQ(state.toolHandOver.returnCode, 2);
     EXPECT_FLOAT_EQ(state.toolHandOver.returnSpindleSpeed, 1000.0f);
     EXPECT_FLOAT_EQ(state.toolHandOver.returnDiameter, 10.0f);
     EXPECT_FLOAT_EQ(state.toolHandOver.returnPlungeFeed, 80.0f); // 1000 * 0.08 * 100 %

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 namespace kvt {
 
@@ -83,12 +82,6 @@ constexpr FieldDescription kAxialFeedReportLabel
 float sane(float value)
 {
     return std::isfinite(value) && value > 0.0f ? value : 0.0f;
-}
-
-void copyFloatBits(std::int32_t& target, float value)
-{
-    static_assert(sizeof(float) == sizeof(std::int32_t));
-    std::memcpy(&target, &value, sizeof value);
 }
 
 } // namespace
@@ -505,7 +498,6 @@ void CuttingDataForm::handBack(ToolReturnCode code, OpenDialogData& state) const
 {
     ToolHandOver& back = state.toolHandOver;
     back.returnCode = static_cast<std::int32_t>(code);
-    state.toolReturnMode = static_cast<std::uint8_t>(code);
     if (code == ToolReturnCode::WithoutData)
         return;
     const bool theoretical = code == ToolReturnCode::TheoreticalValue;
@@ -514,13 +506,6 @@ void CuttingDataForm::handBack(ToolReturnCode code, OpenDialogData& state) const
     back.returnDiameter = m_calculated.diameter;
     back.returnFeedRate = theoretical ? m_calculated.feedRate : m_calculated.correctedFeedRate;
     back.returnPlungeFeed = theoretical ? m_calculated.plungeFeed : m_calculated.correctedPlungeFeed;
-    // The same five values in the older return area: the speed as a float, the other
-    // four as the bit patterns of their floats.
-    state.toolReturnSpindleSpeed = back.returnSpindleSpeed;
-    copyFloatBits(state.toolReturnValues[0], back.returnCuttingSpeed);
-    copyFloatBits(state.toolReturnValues[1], back.returnDiameter);
-    copyFloatBits(state.toolReturnValues[2], back.returnFeedRate);
-    copyFloatBits(state.toolReturnValues[3], back.returnPlungeFeed);
 }
 
 } // namespace kvt
