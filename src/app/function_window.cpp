@@ -18,6 +18,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -31,6 +32,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QToolTip>
 #include <QVBoxLayout>
 
@@ -296,8 +298,34 @@ void FunctionWindow::hideEvent(QHideEvent* event)
     QDialog::hideEvent(event);
 }
 
+void FunctionWindow::addCalculationButtons()
+{
+    m_calculateButton = new QPushButton(this);
+    m_calculateButton->setObjectName(QStringLiteral("calculateButton"));
+    m_calculateButton->setDefault(true);
+    connect(m_calculateButton, &QPushButton::clicked, this, [this] { calculate(); });
+    addBottomButton(m_calculateButton);
+    m_reportButton = new QPushButton(this);
+    m_reportButton->setObjectName(QStringLiteral("reportButton"));
+    connect(m_reportButton, &QPushButton::clicked, this, [this] { openReportCommand(); });
+    addBottomButton(m_reportButton);
+    m_autoOpen = new QCheckBox(this);
+    m_autoOpen->setObjectName(QStringLiteral("autoOpenBox"));
+    m_autoOpen->setChecked(reportsOpenAutomatically());
+    connect(m_autoOpen, &QCheckBox::toggled, this, [this](bool on) { setReportsOpenAutomatically(on); });
+    addBottomWidget(m_autoOpen);
+    retranslateFrame();
+}
+
 void FunctionWindow::retranslateFrame()
 {
+    if (m_calculateButton) {
+        setCaption(m_calculateButton, text(71050, "*Berechnen"));
+        setCaption(m_reportButton, text(71051, "*Bericht"));
+        setCaption(m_autoOpen, text(71052, "*Autom.öffnen"));
+        const QSignalBlocker blocker(m_autoOpen);
+        m_autoOpen->setChecked(reportsOpenAutomatically());
+    }
     if (const PageInfo* info = pageInfo(m_page)) {
         setWindowTitle(text(info->captionId, info->caption));
         setAccessibleName(windowTitle());
@@ -367,6 +395,10 @@ void FunctionWindow::setReportsOpenAutomatically(bool on)
         return;
     options->settings.openReportsAutomatically = on ? 1 : 0;
     markOptionsChanged();
+    if (m_autoOpen) {
+        const QSignalBlocker blocker(m_autoOpen);
+        m_autoOpen->setChecked(on);
+    }
     reportOpeningChanged();
 }
 

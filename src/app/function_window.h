@@ -28,6 +28,7 @@
 
 class QFontMetrics;
 class QGridLayout;
+class QCheckBox;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
@@ -116,6 +117,12 @@ public:
     // The window's report laid out for paper: program, window title, machine and stamp
     // above the report lines. Empty lines for a window without a report.
     ReportSheet reportSheet() const;
+
+    // The bottom row of a calculation window, once addCalculationButtons() made it;
+    // nullptr before.
+    QPushButton* calculateButton() const { return m_calculateButton; }
+    QPushButton* reportButton() const { return m_reportButton; }
+    QCheckBox* autoOpenBox() const { return m_autoOpen; }
     // "*Als PDF speichern…" without its file dialog: writes the sheet as a PDF; a
     // failure is told with the path and the reason.
     bool saveReportPdf(const std::filesystem::path& path);
@@ -197,6 +204,10 @@ protected:
     // Calculation windows: a "*Mehr..." button beside the window's own buttons and the
     // same menu on a right click into the window.
     void enableBackgroundMenu();
+    // "*Berechnen" (the default button, runs calculate()), "*Bericht" (runs
+    // openReportCommand()) and "*Autom.öffnen" beside them. The check box shows the
+    // program-wide option and the frame keeps it in step when the option changes.
+    void addCalculationButtons();
     // "*Report öffnen": build the report, write it and open it (nothing for a window
     // without a report kind).
     virtual void openReportCommand();
@@ -250,6 +261,9 @@ private:
     QPushButton* m_menuButton = nullptr;
     QPushButton* m_quitButton = nullptr;
     QPushButton* m_moreButton = nullptr;
+    QPushButton* m_calculateButton = nullptr;
+    QPushButton* m_reportButton = nullptr;
+    QCheckBox* m_autoOpen = nullptr;
     QHBoxLayout* m_bottom = nullptr;
 };
 

@@ -211,19 +211,7 @@ void FlangeWindow::buildControls()
     m_dxfButton->setObjectName(QStringLiteral("dxfButton"));
     connect(m_dxfButton, &QPushButton::clicked, this, &FlangeWindow::exportDxf);
     addBottomButton(m_dxfButton);
-    m_calculateButton = new QPushButton(this);
-    m_calculateButton->setObjectName(QStringLiteral("calculateButton"));
-    m_calculateButton->setDefault(true);
-    connect(m_calculateButton, &QPushButton::clicked, this, &FlangeWindow::calculate);
-    addBottomButton(m_calculateButton);
-    m_reportButton = new QPushButton(this);
-    m_reportButton->setObjectName(QStringLiteral("reportButton"));
-    connect(m_reportButton, &QPushButton::clicked, this, &FlangeWindow::openReportCommand);
-    addBottomButton(m_reportButton);
-    m_autoOpen = new QCheckBox(this);
-    m_autoOpen->setObjectName(QStringLiteral("autoOpenBox"));
-    connect(m_autoOpen, &QCheckBox::toggled, this, [this](bool on) { setReportsOpenAutomatically(on); });
-    addBottomWidget(m_autoOpen);
+    addCalculationButtons();
 }
 
 void FlangeWindow::retranslate()
@@ -258,9 +246,6 @@ void FlangeWindow::retranslate()
     setCaption(m_zoomButtons[2], text(72640, "*Zoom+"));
     setCaption(m_previewButton, text(72636, "*Vorschau"));
     setCaption(m_dxfButton, text(72637, "*DXF erstellen"));
-    setCaption(m_calculateButton, text(71050, "*Berechnen"));
-    setCaption(m_reportButton, text(71051, "*Bericht"));
-    setCaption(m_autoOpen, text(71052, "*Autom.öffnen"));
     m_preview->setAccessibleName(text(72636, "*Vorschau"));
 }
 
@@ -291,8 +276,6 @@ void FlangeWindow::showForm()
     for (int z = 0; z < kZeroChoiceCount; ++z)
         m_zeroButtons[static_cast<std::size_t>(z)]->setEnabled(m_form.zeroChoiceEnabled(static_cast<ZeroChoice>(z)));
     m_zeroButtons[static_cast<std::size_t>(m_form.zeroChoice())]->setChecked(true);
-    const QSignalBlocker blocker(m_autoOpen);
-    m_autoOpen->setChecked(reportsOpenAutomatically());
     m_preview->setPattern(m_form.calculated() ? &m_form.data() : nullptr, m_form.zoom());
 }
 
@@ -392,12 +375,6 @@ void FlangeWindow::openReportCommand()
     // "*Bericht" and "*Report öffnen" report what the fields say now.
     if (calculateAndShow())
         FunctionWindow::openReportCommand();
-}
-
-void FlangeWindow::reportOpeningChanged()
-{
-    const QSignalBlocker blocker(m_autoOpen);
-    m_autoOpen->setChecked(reportsOpenAutomatically());
 }
 
 void FlangeWindow::clearCorrespondingFields(QLineEdit* field)

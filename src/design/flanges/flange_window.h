@@ -60,10 +60,7 @@ public:
     QPushButton* determinePitchButton(int circle) const { return m_pitchButtons[static_cast<std::size_t>(circle)]; }
     QPushButton* previewButton() const { return m_previewButton; }
     QPushButton* dxfButton() const { return m_dxfButton; }
-    QPushButton* calculateButton() const { return m_calculateButton; }
-    QPushButton* reportButton() const { return m_reportButton; }
     QPushButton* zoomButton(int step) const; // -1 Zoom-, 0 Reset, 1 Zoom+
-    QCheckBox* autoOpenBox() const { return m_autoOpen; }
     FlangePreview* preview() const { return m_preview; }
     bool previewShown() const { return m_previewShown; }
     const FlangeForm& form() const { return m_form; }
@@ -81,7 +78,6 @@ public:
 protected:
     std::string composeReport(const LocalDateTime& time, int languageCode) const override;
     void openReportCommand() override;
-    void reportOpeningChanged() override;
 
 private:
     void buildControls();
@@ -118,9 +114,6 @@ private:
     std::array<QPushButton*, 3> m_zoomButtons {};
     QPushButton* m_previewButton = nullptr;
     QPushButton* m_dxfButton = nullptr;
-    QPushButton* m_calculateButton = nullptr;
-    QPushButton* m_reportButton = nullptr;
-    QCheckBox* m_autoOpen = nullptr;
 };
 
 } // namespace kvt

@@ -159,19 +159,7 @@ void CoolantWindow::buildControls()
     right->addWidget(m_tankGroup);
     right->addStretch(1);
 
-    m_calculateButton = new QPushButton(this);
-    m_calculateButton->setObjectName(QStringLiteral("calculateButton"));
-    m_calculateButton->setDefault(true);
-    connect(m_calculateButton, &QPushButton::clicked, this, &CoolantWindow::calculate);
-    addBottomButton(m_calculateButton);
-    m_reportButton = new QPushButton(this);
-    m_reportButton->setObjectName(QStringLiteral("reportButton"));
-    connect(m_reportButton, &QPushButton::clicked, this, &CoolantWindow::openReportCommand);
-    addBottomButton(m_reportButton);
-    m_autoOpen = new QCheckBox(this);
-    m_autoOpen->setObjectName(QStringLiteral("autoOpenBox"));
-    connect(m_autoOpen, &QCheckBox::toggled, this, [this](bool on) { setReportsOpenAutomatically(on); });
-    addBottomWidget(m_autoOpen);
+    addCalculationButtons();
 }
 
 void CoolantWindow::retranslate()
@@ -196,9 +184,6 @@ void CoolantWindow::retranslate()
     setCaption(m_methodButtons[0], text(71230, "*Berechnung über Tankinnenmaße und Füllhöhe"));
     setCaption(m_methodButtons[1], text(71231, "*Berechnung über Volumen pro Höheneinheit"));
     setCaption(m_estimateButton, text(71234, "*Ermitteln"));
-    setCaption(m_calculateButton, text(71235, "*Berechnen"));
-    setCaption(m_reportButton, text(71236, "*Bericht"));
-    setCaption(m_autoOpen, text(71237, "*Autom.öffnen"));
     fillOperationRows();
 }
 
@@ -242,8 +227,6 @@ void CoolantWindow::showForm()
         m_operation->setCurrentIndex(m_form.operationRow());
         const QSignalBlocker refractometerBlocker(m_refractometer);
         m_refractometer->setChecked(m_form.refractometerInUse());
-        const QSignalBlocker autoOpenBlocker(m_autoOpen);
-        m_autoOpen->setChecked(reportsOpenAutomatically());
     }
     tankMethodButton(m_form.tankMethod())->setChecked(true);
     showInputs();
@@ -268,7 +251,7 @@ void CoolantWindow::showResults()
 {
     for (int i = 0; i < kCoolantResultCount; ++i)
         m_results[static_cast<std::size_t>(i)].edit->setText(toQt(m_form.resultText(static_cast<CoolantResult>(i))));
-    m_reportButton->setEnabled(m_form.resultStands());
+    reportButton()->setEnabled(m_form.resultStands());
 }
 
 void CoolantWindow::showMessage(const MessageBoxRequest& request)
@@ -313,12 +296,6 @@ void CoolantWindow::openReportCommand()
         FunctionWindow::openReportCommand();
     else
         openLastReport();
-}
-
-void CoolantWindow::reportOpeningChanged()
-{
-    const QSignalBlocker blocker(m_autoOpen);
-    m_autoOpen->setChecked(reportsOpenAutomatically());
 }
 
 void CoolantWindow::storeInputs()

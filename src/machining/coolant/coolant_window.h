@@ -34,7 +34,6 @@ public:
     QComboBox* operationBox() const { return m_operation; }
     QRadioButton* tankMethodButton(TankMethod method) const;
     QCheckBox* refractometerBox() const { return m_refractometer; }
-    QCheckBox* autoOpenBox() const { return m_autoOpen; }
     QPushButton* estimateButton() const { return m_estimateButton; }
     QLabel* unitLine() const { return m_unitLine; }
     const CoolantForm& form() const { return m_form; }
@@ -42,7 +41,6 @@ public:
 protected:
     std::string composeReport(const LocalDateTime& time, int languageCode) const override;
     void openReportCommand() override;
-    void reportOpeningChanged() override;
 
 private:
     void buildControls();
@@ -72,9 +70,6 @@ private:
     QButtonGroup* m_methodGroup = nullptr;
     std::array<QRadioButton*, 2> m_methodButtons {};
     QPushButton* m_estimateButton = nullptr;
-    QPushButton* m_calculateButton = nullptr;
-    QPushButton* m_reportButton = nullptr;
-    QCheckBox* m_autoOpen = nullptr;
 };
 
 } // namespace kvt

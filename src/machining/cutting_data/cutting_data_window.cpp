@@ -141,19 +141,7 @@ void CuttingDataWindow::buildControls()
     small->addWidget(resultGroup(m_rotaryBox, kRotaryResults));
     right->addLayout(small);
 
-    m_calculateButton = new QPushButton(this);
-    m_calculateButton->setObjectName(QStringLiteral("calculateButton"));
-    m_calculateButton->setDefault(true);
-    connect(m_calculateButton, &QPushButton::clicked, this, &CuttingDataWindow::calculate);
-    addBottomButton(m_calculateButton);
-    m_reportButton = new QPushButton(this);
-    m_reportButton->setObjectName(QStringLiteral("reportButton"));
-    connect(m_reportButton, &QPushButton::clicked, this, &CuttingDataWindow::openReportCommand);
-    addBottomButton(m_reportButton);
-    m_autoOpen = new QCheckBox(this);
-    m_autoOpen->setObjectName(QStringLiteral("autoOpenBox"));
-    connect(m_autoOpen, &QCheckBox::toggled, this, [this](bool on) { setReportsOpenAutomatically(on); });
-    addBottomWidget(m_autoOpen);
+    addCalculationButtons();
 }
 
 void CuttingDataWindow::retranslate()
@@ -187,9 +175,6 @@ void CuttingDataWindow::retranslate()
         text(71042, "*Um eine Stufe vermindert"), text(71043, "*Um eine Stufe erhöht")};
     for (std::size_t i = 0; i < steps.size(); ++i)
         setCaption(m_stepButtons[i], steps[i]);
-    setCaption(m_calculateButton, text(71050, "*Berechnen"));
-    setCaption(m_reportButton, text(71051, "*Bericht"));
-    setCaption(m_autoOpen, text(71052, "*Autom.öffnen"));
     m_picture->setAccessibleName(toQt(CuttingDataForm::feedModeName(m_form.feedMode(), texts)));
 }
 
@@ -223,8 +208,6 @@ void CuttingDataWindow::showForm()
     speedStepButton(m_form.speedStepChoice())->setChecked(true);
     m_picture->setMode(m_form.feedMode());
     m_picture->setAccessibleName(toQt(CuttingDataForm::feedModeName(m_form.feedMode(), texts())));
-    const QSignalBlocker blocker(m_autoOpen);
-    m_autoOpen->setChecked(reportsOpenAutomatically());
     showResults();
 }
 
@@ -271,12 +254,6 @@ void CuttingDataWindow::afterCalculation(bool calculated)
 std::string CuttingDataWindow::composeReport(const LocalDateTime& time, int languageCode) const
 {
     return m_form.reportText(texts(), languageCode, time);
-}
-
-void CuttingDataWindow::reportOpeningChanged()
-{
-    const QSignalBlocker blocker(m_autoOpen);
-    m_autoOpen->setChecked(reportsOpenAutomatically());
 }
 
 void CuttingDataWindow::extendBackgroundMenu(QMenu* menu)

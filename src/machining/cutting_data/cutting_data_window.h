@@ -36,13 +36,11 @@ public:
     QLineEdit* resultField(CuttingResult result) const { return m_results[static_cast<std::size_t>(result)].edit; }
     QRadioButton* feedModeButton(FeedMode mode) const;
     QRadioButton* speedStepButton(SpeedStepChoice choice) const;
-    QCheckBox* autoOpenBox() const { return m_autoOpen; }
     const CuttingDataForm& form() const { return m_form; }
 
 protected:
     std::string composeReport(const LocalDateTime& time, int languageCode) const override;
     void extendBackgroundMenu(QMenu* menu) override;
-    void reportOpeningChanged() override;
 
 private:
     void buildControls();
@@ -72,9 +70,6 @@ private:
     QGroupBox* m_dwellBox = nullptr;
     QGroupBox* m_rotaryBox = nullptr;
     FeedModePicture* m_picture = nullptr;
-    QPushButton* m_calculateButton = nullptr;
-    QPushButton* m_reportButton = nullptr;
-    QCheckBox* m_autoOpen = nullptr;
 };
 
 } // namespace kvt

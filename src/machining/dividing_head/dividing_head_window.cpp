@@ -77,19 +77,7 @@ void DividingHeadWindow::buildControls()
     m_picture->setObjectName(QStringLiteral("indexPlate"));
     columns->addWidget(m_picture, 1);
 
-    m_calculateButton = new QPushButton(this);
-    m_calculateButton->setObjectName(QStringLiteral("calculateButton"));
-    m_calculateButton->setDefault(true);
-    connect(m_calculateButton, &QPushButton::clicked, this, &DividingHeadWindow::calculate);
-    addBottomButton(m_calculateButton);
-    m_reportButton = new QPushButton(this);
-    m_reportButton->setObjectName(QStringLiteral("reportButton"));
-    connect(m_reportButton, &QPushButton::clicked, this, &DividingHeadWindow::openReportCommand);
-    addBottomButton(m_reportButton);
-    m_autoOpen = new QCheckBox(this);
-    m_autoOpen->setObjectName(QStringLiteral("autoOpenBox"));
-    connect(m_autoOpen, &QCheckBox::toggled, this, [this](bool on) { setReportsOpenAutomatically(on); });
-    addBottomWidget(m_autoOpen);
+    addCalculationButtons();
 }
 
 void DividingHeadWindow::retranslate()
@@ -107,9 +95,6 @@ void DividingHeadWindow::retranslate()
     }
     setCaption(m_inputBox, text(71330, "*Eingaben"));
     setCaption(m_resultBox, text(71331, "*Ergebnisse"));
-    setCaption(m_calculateButton, text(71050, "*Berechnen"));
-    setCaption(m_reportButton, text(71051, "*Bericht"));
-    setCaption(m_autoOpen, text(71052, "*Autom.öffnen"));
 }
 
 void DividingHeadWindow::takeMachine()
@@ -130,8 +115,6 @@ void DividingHeadWindow::showForm()
         if (edit->text().toStdString() != wanted)
             edit->setText(toQt(wanted));
     }
-    const QSignalBlocker blocker(m_autoOpen);
-    m_autoOpen->setChecked(reportsOpenAutomatically());
     showResults();
 }
 
@@ -171,12 +154,6 @@ void DividingHeadWindow::calculate()
 std::string DividingHeadWindow::composeReport(const LocalDateTime& time, int languageCode) const
 {
     return m_form.reportText(texts(), languageCode, time);
-}
-
-void DividingHeadWindow::reportOpeningChanged()
-{
-    const QSignalBlocker blocker(m_autoOpen);
-    m_autoOpen->setChecked(reportsOpenAutomatically());
 }
 
 void DividingHeadWindow::storeInputs()

@@ -30,13 +30,11 @@ public:
 
     QLineEdit* inputField(DividingInput input) const { return m_inputs[static_cast<std::size_t>(input)].edit; }
     QLineEdit* resultField(DividingResult result) const { return m_results[static_cast<std::size_t>(result)].edit; }
-    QCheckBox* autoOpenBox() const { return m_autoOpen; }
     IndexPlatePicture* picture() const { return m_picture; }
     const DividingHeadForm& form() const { return m_form; }
 
 protected:
     std::string composeReport(const LocalDateTime& time, int languageCode) const override;
-    void reportOpeningChanged() override;
 
 private:
     void buildControls();
@@ -51,9 +49,6 @@ private:
     QGroupBox* m_inputBox = nullptr;
     QGroupBox* m_resultBox = nullptr;
     IndexPlatePicture* m_picture = nullptr;
-    QPushButton* m_calculateButton = nullptr;
-    QPushButton* m_reportButton = nullptr;
-    QCheckBox* m_autoOpen = nullptr;
 };
 
 } // namespace kvt

@@ -58,19 +58,7 @@ void SineBarWindow::buildControls()
     }
     contentLayout()->addWidget(m_box);
 
-    m_calculateButton = new QPushButton(this);
-    m_calculateButton->setObjectName(QStringLiteral("calculateButton"));
-    m_calculateButton->setDefault(true);
-    connect(m_calculateButton, &QPushButton::clicked, this, &SineBarWindow::calculate);
-    addBottomButton(m_calculateButton);
-    m_reportButton = new QPushButton(this);
-    m_reportButton->setObjectName(QStringLiteral("reportButton"));
-    connect(m_reportButton, &QPushButton::clicked, this, &SineBarWindow::openReportCommand);
-    addBottomButton(m_reportButton);
-    m_autoOpen = new QCheckBox(this);
-    m_autoOpen->setObjectName(QStringLiteral("autoOpenBox"));
-    connect(m_autoOpen, &QCheckBox::toggled, this, [this](bool on) { setReportsOpenAutomatically(on); });
-    addBottomWidget(m_autoOpen);
+    addCalculationButtons();
 }
 
 void SineBarWindow::retranslate()
@@ -80,9 +68,6 @@ void SineBarWindow::retranslate()
         setFieldCaption(
             m_fields[static_cast<std::size_t>(i)], toQt(m_form.caption(static_cast<SineBarField>(i), texts)));
     setCaption(m_box, text(71431, "*Sinuslineal einrichten"));
-    setCaption(m_calculateButton, text(71050, "*Berechnen"));
-    setCaption(m_reportButton, text(71051, "*Bericht"));
-    setCaption(m_autoOpen, text(71052, "*Autom.öffnen"));
 }
 
 void SineBarWindow::showForm()
@@ -93,8 +78,6 @@ void SineBarWindow::showForm()
         if (edit->text().toStdString() != wanted)
             edit->setText(toQt(wanted));
     }
-    const QSignalBlocker blocker(m_autoOpen);
-    m_autoOpen->setChecked(reportsOpenAutomatically());
 }
 
 void SineBarWindow::calculate()
@@ -119,12 +102,6 @@ void SineBarWindow::clearCorrespondingFields(QLineEdit*)
 std::string SineBarWindow::composeReport(const LocalDateTime& time, int languageCode) const
 {
     return m_form.reportText(texts(), languageCode, time);
-}
-
-void SineBarWindow::reportOpeningChanged()
-{
-    const QSignalBlocker blocker(m_autoOpen);
-    m_autoOpen->setChecked(reportsOpenAutomatically());
 }
 
 void SineBarWindow::storeInputs()

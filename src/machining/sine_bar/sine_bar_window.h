@@ -27,12 +27,10 @@ public:
     void clearCorrespondingFields(QLineEdit* field) override;
 
     QLineEdit* field(SineBarField which) const { return m_fields[static_cast<std::size_t>(which)].edit; }
-    QCheckBox* autoOpenBox() const { return m_autoOpen; }
     const SineBarForm& form() const { return m_form; }
 
 protected:
     std::string composeReport(const LocalDateTime& time, int languageCode) const override;
-    void reportOpeningChanged() override;
 
 private:
     void buildControls();
@@ -43,9 +41,6 @@ private:
     SineBarForm m_form;
     std::array<CaptionedField, kSineBarFieldCount> m_fields {};
     QGroupBox* m_box = nullptr;
-    QPushButton* m_calculateButton = nullptr;
-    QPushButton* m_reportButton = nullptr;
-    QCheckBox* m_autoOpen = nullptr;
 };
 
 } // namespace kvt
