@@ -119,10 +119,14 @@ bool copyFileAtomically(const std::filesystem::path& source, const std::filesyst
 std::string_view optionsMessageText(OptionsStatus status)
 {
     switch (status) {
+    case OptionsStatus::NotFound:
     case OptionsStatus::OpenFailed:
         return "LesenBIN_OPT";
     case OptionsStatus::ReadFailed:
+    case OptionsStatus::ReadIoFailed:
         return "Readfile1";
+    case OptionsStatus::ReadOutOfMemory:
+        return "Error allocating memory";
     case OptionsStatus::ReadKeyFailed:
         return "Decrypt1";
     case OptionsStatus::DecryptFailed:
@@ -140,10 +144,72 @@ std::string_view optionsMessageText(OptionsStatus status)
     case OptionsStatus::Ok:
     case OptionsStatus::Unchanged:
     case OptionsStatus::Busy:
-    case OptionsStatus::ReadOutOfMemory:
         break;
     }
     return {};
+}
+
+OptionsReadFailure readFailureOf(OptionsStatus status)
+{
+    switch (status) {
+    case OptionsStatus::Ok:
+    case OptionsStatus::Unchanged:
+        return OptionsReadFailure::None;
+    case OptionsStatus::NotFound:
+        return OptionsReadFailure::Missing;
+    case OptionsStatus::OpenFailed:
+        return OptionsReadFailure::Unreadable;
+    case OptionsStatus::ReadFailed:
+        return OptionsReadFailure::Damaged;
+    default:
+        // Without padding AES-CBC decrypts any whole blocks, so a failing key or
+        // cipher says nothing about the file; neither does a lack of memory.
+        return OptionsReadFailure::Transient;
+    }
+}
+
+std::optional<std::filesystem::path> keepDamagedCopy(const std::filesystem::path& file)
+{
+    constexpr int kMaxCopies = 999;
+    std::error_code error;
+    for (int number = 1; number <= kMaxCopies; ++number) {
+        std::filesystem::path copy = file;
+        copy += number == 1 ? std::string(".damaged") : ".damaged" + std::to_string(number);
+        const std::filesystem::file_type type = std::filesystem::symlink_status(copy, error).type();
+        if (type == std::filesystem::file_type::none) {
+            return std::nullopt; // the folder cannot even be looked at
+        }
+        if (type != std::filesystem::file_type::not_found) {
+            continue;
+        }
+        // Only one instance runs at a time, so nothing else creates the name between
+        // the look and the rename; the copy appears complete or not at all.
+        if (!copyFileAtomically(file, copy)) {
+            return std::nullopt;
+        }
+        return copy;
+    }
+    return std::nullopt;
+}
+
+int removeStaleOptionsTemporaries(const std::filesystem::path& dataDirectory)
+{
+    const std::string prefix = std::string(kOptionsFileName) + ".tmp";
+    int removed = 0;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(dataDirectory, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) {
+            continue;
+        }
+        const bool digitsOnly = std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+            [](char c) { return c >= '0' && c <= '9'; });
+        std::error_code ignored;
+        if (digitsOnly && it->is_regular_file(ignored) && std::filesystem::remove(it->path(), ignored)) {
+            ++removed;
+        }
+    }
+    return removed;
 }
 
 std::optional<MessageBoxRequest> optionsMessageBox(const OptionsResult& result)
@@ -196,7 +262,11 @@ OptionsResult OptionsFile::read(const std::filesystem::path& path, OptionsRecord
         return {OptionsStatus::Busy};
     }
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        return {OptionsStatus::NotFound};
+    }
+    if (!std::filesystem::is_regular_file(status)) {
         return {OptionsStatus::OpenFailed};
     }
     std::ifstream in(path, std::ios::binary);
@@ -234,7 +304,8 @@ OptionsResult OptionsFile::read(const std::filesystem::path& path, OptionsRecord
     }
     in.read(reinterpret_cast<char*>(payload.get()), static_cast<std::streamsize>(length));
     if (in.gcount() != static_cast<std::streamsize>(length)) {
-        return {OptionsStatus::ReadFailed};
+        // The size was checked above: the bytes are there, the system did not deliver them.
+        return {OptionsStatus::ReadIoFailed};
     }
     in.close();
 
