@@ -6,9 +6,10 @@ namespace {
 
 std::optional<std::string> messageOf(const OptionsResult& result)
 {
-    if (result.ok())
+    const std::string_view text = optionsMessageText(result.status);
+    if (result.ok() || text.empty())
         return std::nullopt;
-    return std::string(optionsMessageText(result.status));
+    return std::string(text);
 }
 
 } // namespace
@@ -18,9 +19,14 @@ OptionsStorageFile::OptionsStorageFile()
 {
 }
 
-std::optional<std::string> OptionsStorageFile::read(const std::filesystem::path& file, OptionsRecord& record)
+OptionsReadOutcome OptionsStorageFile::read(const std::filesystem::path& file, OptionsRecord& record)
 {
-    return messageOf(m_file.read(file, record));
+    const OptionsResult result = m_file.read(file, record);
+    OptionsReadOutcome outcome;
+    outcome.failure = readFailureOf(result.status);
+    if (outcome.failure != OptionsReadFailure::None)
+        outcome.message = messageOf(result).value_or("LesenBIN_OPT");
+    return outcome;
 }
 
 std::optional<std::string> OptionsStorageFile::write(const std::filesystem::path& file, OptionsRecord& record)

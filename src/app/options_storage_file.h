@@ -10,7 +10,7 @@ namespace kvt {
 class OptionsStorageFile final : public OptionsStorage {
 public:
     OptionsStorageFile();
-    std::optional<std::string> read(const std::filesystem::path& file, OptionsRecord& record) override;
+    OptionsReadOutcome read(const std::filesystem::path& file, OptionsRecord& record) override;
     std::optional<std::string> write(const std::filesystem::path& file, OptionsRecord& record) override;
 
 private:

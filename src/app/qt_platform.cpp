@@ -239,8 +239,12 @@ void QtWindowHost::refreshWindow(WindowHandle handle)
 
 void QtWindowHost::runOptionsDialog(WindowHandle sender)
 {
-    if (m_controller && m_optionsRunner)
-        m_optionsRunner(*m_controller, static_cast<QWidget*>(sender));
+    if (!m_controller || !m_optionsRunner)
+        return;
+    // The controller's own handle is no widget: a request from it runs the dialog
+    // without an owner.
+    QWidget* owner = sender && sender != m_controller->mainWindowPort() ? static_cast<QWidget*>(sender) : nullptr;
+    m_optionsRunner(*m_controller, owner);
 }
 
 void QtWindowHost::showAbout()

@@ -7,6 +7,7 @@
 #include "common/message_boxes.h"
 #include "options/options_record.h"
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <filesystem>
@@ -77,10 +78,13 @@ public:
     int quitCount = 0;
     int optionsRuns = 0;
     std::function<void()> duringOptions;
+    std::vector<int> pagesWithoutWindow; // createWindow gives nullptr for these
 
     WindowHandle createWindow(int page) override
     {
         events.push_back("create " + std::to_string(page));
+        if (std::find(pagesWithoutWindow.begin(), pagesWithoutWindow.end(), page) != pagesWithoutWindow.end())
+            return nullptr;
         windows.push_back({page});
         return &windows.back();
     }
@@ -176,15 +180,18 @@ public:
     std::vector<std::uint8_t> stored;
     int writes = 0;
     std::optional<std::string> failRead;
+    OptionsReadFailure failKind = OptionsReadFailure::Damaged;
+    int reads = 0;
 
-    std::optional<std::string> read(const std::filesystem::path&, OptionsRecord& record) override
+    OptionsReadOutcome read(const std::filesystem::path&, OptionsRecord& record) override
     {
+        ++reads;
         if (failRead)
-            return failRead;
+            return {failKind, *failRead};
         if (stored.empty())
-            return std::string("LesenBIN_OPT");
+            return {OptionsReadFailure::Missing, "LesenBIN_OPT"};
         std::memcpy(&record, stored.data(), stored.size());
-        return std::nullopt;
+        return {};
     }
     std::optional<std::string> write(const std::filesystem::path&, OptionsRecord& record) override
     {
