@@ -5,6 +5,7 @@
 
 #include "common/code_page.h"
 
+#include <limits>
 #include <span>
 
 namespace kvt::test {
@@ -50,6 +51,20 @@ TEST(SpeedStepList, ParsesChecksAndSorts)
         EXPECT_EQ(list.values, c.speeds);
     }
     EXPECT_EQ(parseSpeedSteps(manyNumbers(250)).values.size(), 250u);
+}
+
+TEST_F(MachineFormTest, StoredSpeedStepsOutOfRangeCountAsEmpty)
+{
+    // A damaged file can hold anything; none of it may show as a negative speed.
+    machine().speedSteps[0] = 250.0f;
+    machine().speedSteps[1] = 3e9f;
+    machine().speedSteps[2] = std::numeric_limits<float>::quiet_NaN();
+    machine().speedSteps[3] = 2147483648.0f;
+    machine().speedSteps[4] = -3e9f;
+    machine().speedSteps[5] = 999.9f;
+    machine().speedSteps[6] = 2147483520.0f;
+    OptionsMachineForm form(context);
+    EXPECT_EQ(form.speedStepsText(), "250\n999\n2147483520");
 }
 
 TEST_F(MachineFormTest, SpeedStepsStoredAscendingWithEmptyTail)
