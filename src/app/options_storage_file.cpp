@@ -1,5 +1,7 @@
 #include "app/options_storage_file.h"
 
+#include <system_error>
+
 namespace kvt {
 
 namespace {
@@ -17,10 +19,27 @@ std::optional<std::string> messageOf(const OptionsResult& result)
 OptionsStorageFile::OptionsStorageFile()
     : m_file(m_cipher)
 {
+    try {
+        m_keyThread = std::thread([this] { m_file.prepareKey(); });
+    } catch (const std::system_error&) {
+        // No thread to spare: the first read or write derives the key itself.
+    }
+}
+
+OptionsStorageFile::~OptionsStorageFile()
+{
+    waitForKey();
+}
+
+void OptionsStorageFile::waitForKey()
+{
+    if (m_keyThread.joinable())
+        m_keyThread.join();
 }
 
 OptionsReadOutcome OptionsStorageFile::read(const std::filesystem::path& file, OptionsRecord& record)
 {
+    waitForKey();
     const OptionsResult result = m_file.read(file, record);
     OptionsReadOutcome outcome;
     outcome.failure = readFailureOf(result.status);
@@ -31,6 +50,7 @@ OptionsReadOutcome OptionsStorageFile::read(const std::filesystem::path& file, O
 
 std::optional<std::string> OptionsStorageFile::write(const std::filesystem::path& file, OptionsRecord& record)
 {
+    waitForKey();
     return messageOf(m_file.write(file, record));
 }
 

@@ -126,10 +126,15 @@ public:
 
     void setReplacedHook(OptionsFileHook hook) { m_replacedHook = std::move(hook); }
 
+    // Derives the key once; every file has the same one. nullptr when the derivation
+    // failed (the next call tries again). Not to be called by two threads at once.
+    const OptionsKey* prepareKey();
+
 private:
     OptionsStatus writeChanged(const std::filesystem::path& path, const OptionsRecord& record);
 
     OptionsCipher& m_cipher;
+    std::optional<OptionsKey> m_key;
     std::atomic<bool> m_writing {false};
     OptionsFileHook m_replacedHook;
 };
