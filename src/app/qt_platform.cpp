@@ -26,21 +26,18 @@ std::filesystem::path toPath(const QString& text)
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-namespace {
-
-std::unique_ptr<QSettings> startupSettings()
+QtSettingsStore::QtSettingsStore()
+    : m_settings(std::make_unique<QSettings>(
+        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Venmark"), QStringLiteral("Kalvoratools")))
 {
-    auto settings = std::make_unique<QSettings>(
-        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Venmark"), QStringLiteral("Kalvoratools"));
-    settings->beginGroup(QStringLiteral("2025/Startup"));
-    return settings;
+    m_settings->beginGroup(QStringLiteral("2025/Startup"));
 }
 
-} // namespace
+QtSettingsStore::~QtSettingsStore() = default;
 
 std::optional<std::uint32_t> QtSettingsStore::readNumber(const std::string& name)
 {
-    const QVariant value = startupSettings()->value(QString::fromStdString(name));
+    const QVariant value = m_settings->value(QString::fromStdString(name));
     bool ok = false;
     const qulonglong number = value.toULongLong(&ok);
     if (!value.isValid() || !ok || number > 0xFFFFFFFFull)
@@ -50,12 +47,12 @@ std::optional<std::uint32_t> QtSettingsStore::readNumber(const std::string& name
 
 void QtSettingsStore::writeNumber(const std::string& name, std::uint32_t value)
 {
-    startupSettings()->setValue(QString::fromStdString(name), static_cast<qulonglong>(value));
+    m_settings->setValue(QString::fromStdString(name), static_cast<qulonglong>(value));
 }
 
 std::optional<std::string> QtSettingsStore::readText(const std::string& name)
 {
-    const QVariant value = startupSettings()->value(QString::fromStdString(name));
+    const QVariant value = m_settings->value(QString::fromStdString(name));
     if (!value.isValid())
         return std::nullopt;
     return value.toString().toStdString();
@@ -63,12 +60,12 @@ std::optional<std::string> QtSettingsStore::readText(const std::string& name)
 
 void QtSettingsStore::writeText(const std::string& name, const std::string& value)
 {
-    startupSettings()->setValue(QString::fromStdString(name), QString::fromStdString(value));
+    m_settings->setValue(QString::fromStdString(name), QString::fromStdString(value));
 }
 
 void QtSettingsStore::remove(const std::string& name)
 {
-    startupSettings()->remove(QString::fromStdString(name));
+    m_settings->remove(QString::fromStdString(name));
 }
 
 std::optional<std::string> QtSettingsStore::installerValue(const std::string& name)

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class QSettings;
 class QWidget;
 
 namespace kvt {
@@ -23,12 +24,19 @@ class FunctionWindow;
 // user's configuration folder elsewhere.
 class QtSettingsStore final : public SettingsStore {
 public:
+    QtSettingsStore();
+    ~QtSettingsStore() override;
     std::optional<std::uint32_t> readNumber(const std::string& name) override;
     void writeNumber(const std::string& name, std::uint32_t value) override;
     std::optional<std::string> readText(const std::string& name) override;
     void writeText(const std::string& name, const std::string& value) override;
     void remove(const std::string& name) override;
     std::optional<std::string> installerValue(const std::string& name) override;
+
+private:
+    // One object for the whole run: it writes its changes in one go once the event loop
+    // runs (and at exit), not the whole file again after every value at start-up.
+    std::unique_ptr<QSettings> m_settings;
 };
 
 class QtMessageBoxes final : public MessageBoxes {
