@@ -390,12 +390,19 @@ void AppController::readStartupSettings()
         if (!settings.readNumber(value.name))
             settings.writeNumber(value.name, value.value);
     }
-    const std::filesystem::path dataFolder = standardDataDirectory();
-    settings.remove("OptionsPath");
-    settings.writeText("OptionsPath", pathToUtf8(dataFolder));
-    settings.remove("SetupDirKVT32");
-    if (auto installed = m_services.settings.installerValue("SetupDirKVT32"))
-        settings.writeText("SetupDirKVT32", *installed);
+    // Both paths are written afresh at every start; a value that already holds the
+    // same text is left alone, so that a usual start does not rewrite the settings.
+    const std::string dataFolder = pathToUtf8(standardDataDirectory());
+    if (settings.readText("OptionsPath") != dataFolder) {
+        settings.remove("OptionsPath");
+        settings.writeText("OptionsPath", dataFolder);
+    }
+    const auto installed = m_services.settings.installerValue("SetupDirKVT32");
+    if (settings.readText("SetupDirKVT32") != installed) {
+        settings.remove("SetupDirKVT32");
+        if (installed)
+            settings.writeText("SetupDirKVT32", *installed);
+    }
 
     // The stored position places the first window, and the stored language and start
     // page are taken once: later reads (the tick after 45 seconds) must neither move
@@ -489,6 +496,9 @@ void AppController::saveStartupSettings()
     settings.writeNumber("MainWindow_Pos_Y", static_cast<std::uint32_t>(s.mainWindowRect[1]));
     settings.writeNumber("Language", static_cast<std::uint32_t>(s.languageCode));
     settings.writeNumber("StartupPage", static_cast<std::uint32_t>(s.startPage));
+    // Saved at quit, before a restart and after the options dialog: the next reader may
+    // be another instance starting at once.
+    settings.sync();
 }
 
 void AppController::readOptionsFile()

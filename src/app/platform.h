@@ -26,6 +26,9 @@ public:
     virtual void remove(const std::string& name) = 0;
     // A value the installer writes under the company key (SetupDirKVT32).
     virtual std::optional<std::string> installerValue(const std::string& name) = 0;
+    // Writes what was changed now instead of at some later moment, for a point where
+    // another process reads the settings next (a restart) or the program may end.
+    virtual void sync() { }
 };
 
 // Creates, closes and talks to the function windows.

@@ -12,6 +12,16 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#ifndef _WIN32
+#include <cerrno>
+#include <chrono>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
 namespace kvt {
 
 QString toQString(const std::filesystem::path& path)
@@ -66,6 +76,11 @@ void QtSettingsStore::writeText(const std::string& name, const std::string& valu
 void QtSettingsStore::remove(const std::string& name)
 {
     m_settings->remove(QString::fromStdString(name));
+}
+
+void QtSettingsStore::sync()
+{
+    m_settings->sync();
 }
 
 std::optional<std::string> QtSettingsStore::installerValue(const std::string& name)
@@ -130,6 +145,7 @@ MessageAnswer QtMessageBoxes::show(const MessageBoxRequest& request)
 QtSystemServices::~QtSystemServices()
 {
     unloadCalculationsLibrary();
+    unlockSingleInstance();
 }
 
 std::filesystem::path QtSystemServices::executablePath()
@@ -154,17 +170,47 @@ bool QtSystemServices::startProgram(const std::filesystem::path& program)
 
 bool QtSystemServices::lockSingleInstance(const std::filesystem::path& folder, int waitMs)
 {
+#ifdef _WIN32
     if (m_lock && m_lock->isLocked())
         return true;
     m_lock = std::make_unique<QLockFile>(toQString(folder / "Kalvora_Tools.lock"));
     return m_lock->tryLock(waitMs);
+#else
+    if (m_lockHandle >= 0)
+        return true;
+    const int handle = ::open((folder / "Kalvora_Tools.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (handle < 0)
+        return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    for (;;) {
+        if (::flock(handle, LOCK_EX | LOCK_NB) == 0) {
+            m_lockHandle = handle;
+            return true;
+        }
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            break;
+        if (std::chrono::steady_clock::now() >= deadline)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ::close(handle);
+    return false;
+#endif
 }
 
 void QtSystemServices::unlockSingleInstance()
 {
+#ifdef _WIN32
     if (m_lock)
         m_lock->unlock();
     m_lock.reset();
+#else
+    if (m_lockHandle >= 0) {
+        ::flock(m_lockHandle, LOCK_UN);
+        ::close(m_lockHandle);
+        m_lockHandle = -1;
+    }
+#endif
 }
 
 CalculationsEntry QtSystemServices::loadCalculationsLibrary(const std::filesystem::path& library, const char* symbol)

@@ -32,6 +32,7 @@ public:
     void writeText(const std::string& name, const std::string& value) override;
     void remove(const std::string& name) override;
     std::optional<std::string> installerValue(const std::string& name) override;
+    void sync() override;
 
 private:
     // One object for the whole run: it writes its changes in one go once the event loop
@@ -59,7 +60,13 @@ public:
     void postToMainThread(std::function<void()> function) override;
 
 private:
+#ifdef _WIN32
     std::unique_ptr<QLockFile> m_lock;
+#else
+    // A lock the kernel holds for this process: it ends with the process however that
+    // ends, so a crash leaves no stale lock, and taking it writes nothing to the disk.
+    int m_lockHandle = -1;
+#endif
     std::unique_ptr<QLibrary> m_library;
 };
 

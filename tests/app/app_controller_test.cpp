@@ -108,6 +108,25 @@ TEST_F(ControllerTest, FreshProfileGetsDefaultsDataTreeAndCuttingDataStartPage)
     EXPECT_EQ(storage.writes, 1);
 }
 
+TEST_F(ControllerTest, AStartWithUnchangedSettingsRewritesNone)
+{
+    settings.installer["SetupDirKVT32"] = (root / "bin").string();
+    started();
+    controller.reset();
+    EXPECT_EQ(settings.texts.at("SetupDirKVT32"), (root / "bin").string());
+    settings.changes = 0;
+    started();
+    EXPECT_EQ(settings.changes, 0);
+    controller.reset();
+
+    // A value that changed, or went away at the installer, is written afresh.
+    settings.texts["OptionsPath"] = "/elsewhere/";
+    settings.installer.clear();
+    started();
+    EXPECT_EQ(settings.texts.at("OptionsPath"), (root / "share" / "Venmark" / "Kalvora Tools" / "").string());
+    EXPECT_EQ(settings.texts.count("SetupDirKVT32"), 0u);
+}
+
 TEST_F(ControllerTest, OptionsAreSeededFromTheProgramFolderAndBackedUpOnceAfterAnInstallation)
 {
     std::ofstream(root / "bin" / "Options.kvt") << "shipped options";
@@ -298,8 +317,11 @@ TEST_F(ControllerTest, ASecondInstanceEndsSilentlyButARestartedOnePasses)
     // check once and clears the marker.
     system.lockFree = true;
     AppController& first = started();
+    const int syncs = settings.syncs;
     first.send(AppMessage::Restart);
     EXPECT_EQ(system.started, std::vector<std::filesystem::path> {system.exe});
+    // The settings are on disk before the next instance reads them.
+    EXPECT_GT(settings.syncs, syncs);
     EXPECT_EQ(windows.quitCount, 1);
     controller.reset();
 

@@ -22,24 +22,36 @@ public:
     std::map<std::string, std::uint32_t> numbers;
     std::map<std::string, std::string> texts;
     std::map<std::string, std::string> installer;
+    int changes = 0; // writes and removals
+    int syncs = 0;
 
     std::optional<std::uint32_t> readNumber(const std::string& name) override
     {
         auto it = numbers.find(name);
         return it == numbers.end() ? std::nullopt : std::optional(it->second);
     }
-    void writeNumber(const std::string& name, std::uint32_t value) override { numbers[name] = value; }
+    void writeNumber(const std::string& name, std::uint32_t value) override
+    {
+        ++changes;
+        numbers[name] = value;
+    }
     std::optional<std::string> readText(const std::string& name) override
     {
         auto it = texts.find(name);
         return it == texts.end() ? std::nullopt : std::optional(it->second);
     }
-    void writeText(const std::string& name, const std::string& value) override { texts[name] = value; }
+    void writeText(const std::string& name, const std::string& value) override
+    {
+        ++changes;
+        texts[name] = value;
+    }
     void remove(const std::string& name) override
     {
+        ++changes;
         numbers.erase(name);
         texts.erase(name);
     }
+    void sync() override { ++syncs; }
     std::optional<std::string> installerValue(const std::string& name) override
     {
         auto it = installer.find(name);
