@@ -7,6 +7,8 @@
 #include "options/options_file.h"
 
 #include <atomic>
+#include <memory>
+#include <new>
 #include <system_error>
 
 namespace kvt {
@@ -101,9 +103,15 @@ bool AppController::startUp()
     if (send(AppMessage::AllocState) == 0)
         return false;
 
+    // A second start ends here, silently: before anything can show a box that would
+    // keep it alive beside the first.
+    if (send(AppMessage::CheckSingleInstance) == 0)
+        return false;
+
     if (!m_background.start([this](int tick) { backgroundTick(tick); })) {
         showMessage({"MainThreadStartupFailure", "Kalvora Tools", MessageIcon::Error});
         releaseState();
+        m_services.system.unlockSingleInstance();
         return false;
     }
 
@@ -116,31 +124,83 @@ bool AppController::startUp()
              AppMessage::AllocDowelPinData}) {
         if (send(alloc) == 0) {
             releaseState();
+            m_services.system.unlockSingleInstance();
             return false;
         }
     }
+    // Writes killed half-way by an earlier run; the lock says none is under way now.
+    if (const std::filesystem::path dataDir = dataDirectory(); !dataDir.empty())
+        removeStaleOptionsTemporaries(dataDir);
     send(AppMessage::ReadOptionsFile);
     send(AppMessage::LoadLanguage);
 
-    send(AppMessage::CheckSingleInstance);
-    if (!state())
-        return false;
-
-    OpenDialogData& s = *state();
+    const bool restarted = options()->settings.restartMarker == 1;
     options()->settings.restartMarker = 0;
-    s.calcList = m_blocks.calcList();
-    s.ncTextBuffer = m_blocks.ncTextBuffer();
-    s.usedWindowData = m_blocks.usedWindowData();
-    s.dowelPinData = m_blocks.dowelPinData();
+    pointStateAtBlocks();
 
-    // Written at once, so a file of an older layout or a seeded one is brought up to
-    // date and the restart marker is cleared on disk.
-    options()->settings.changed = 1;
-    send(AppMessage::WriteOptionsFile);
-    send(AppMessage::ReadStartupSettings);
+    // The options are written once at start, so that a seeded file or one of an older
+    // layout is brought up to date; that waits until the first window shows. A file that
+    // could not be read is not written over at start at all. Only a restart writes at
+    // once: its marker must be off the disk before anything else can start.
+    m_startupWritePending = !m_optionsReadFailed && !m_keepOptionsFile;
+    if (restarted && m_startupWritePending)
+        finishStartUp();
 
     send(AppMessage::OpenStartPage);
+    if (!anyFunctionWindowOpen()) {
+        // Not even the cutting data window could be made: end rather than run on unseen.
+        releaseState();
+        m_services.system.unlockSingleInstance();
+        return false;
+    }
     return true;
+}
+
+void AppController::finishStartUp()
+{
+    if (!m_startupWritePending || !state())
+        return;
+    m_startupWritePending = false;
+    options()->settings.changed = 1;
+    send(AppMessage::WriteOptionsFile);
+}
+
+void AppController::pointStateAtBlocks()
+{
+    // Windows and the calculations library reach the blocks only through the state;
+    // a block allocated afresh must never leave them pointing at the freed one.
+    if (OpenDialogData* s = state()) {
+        s->calcList = m_blocks.calcList();
+        s->ncTextBuffer = m_blocks.ncTextBuffer();
+        s->usedWindowData = m_blocks.usedWindowData();
+        s->dowelPinData = m_blocks.dowelPinData();
+    }
+}
+
+bool AppController::anyFunctionWindowOpen() const
+{
+    const OpenDialogData* s = state();
+    if (!s)
+        return false;
+    const WindowSlots& slots = s->windows;
+    for (WindowHandle window : {slots.cuttingData, slots.rs232, slots.coolant, slots.dividingHead, slots.flanges,
+             slots.dowelPins, slots.sineBar, slots.drillDepths, slots.eccentricTurning, slots.parallels,
+             slots.toolManagement, slots.cutToLength, slots.calculations}) {
+        if (window)
+            return true;
+    }
+    return false;
+}
+
+void AppController::keepAFunctionWindowOpen()
+{
+    // The program has no window of its own: with no function window open it could only
+    // be ended from outside, and it would hold the single-instance lock meanwhile.
+    if (!state() || anyFunctionWindowOpen())
+        return;
+    OpenRequest fallback;
+    fallback.senderWindow = state()->mainWindow;
+    openFunctionWindow(*pageInfo(page::CuttingData), &fallback);
 }
 
 void AppController::backgroundTick(int tickNumber)
@@ -152,6 +212,8 @@ void AppController::backgroundTick(int tickNumber)
         return;
     if (loadFlag(s->messageBoxPending) && !loadFlag(s->mainWindowFocused))
         storeFlag<std::uint8_t>(s->messageBoxPending, 0);
+    if (tickNumber == kStartupWriteDelayTicks)
+        m_services.system.postToMainThread([this] { finishStartUp(); });
     if (tickNumber == kOptionsWriteDelayTicks) {
         m_services.system.postToMainThread([this] {
             if (!state())
@@ -211,6 +273,7 @@ std::intptr_t AppController::send(AppMessage message, std::intptr_t lParam)
         return 1;
     case AppMessage::OpenCalculations:
         openCalculations(request);
+        keepAFunctionWindowOpen();
         return 0;
     case AppMessage::ShowToolManagement:
         if (WindowHandle* slot = windowSlot(state()->windows, page::ToolManagement); slot && !*slot) {
@@ -224,6 +287,7 @@ std::intptr_t AppController::send(AppMessage message, std::intptr_t lParam)
             startRequest.senderWindow = state()->mainWindow;
             send(*open, startRequest);
         }
+        keepAFunctionWindowOpen();
         return 1;
     }
     case AppMessage::OpenOptions:
@@ -268,20 +332,33 @@ std::intptr_t AppController::send(AppMessage message, std::intptr_t lParam)
         // The controller has no window of its own to move; the position lives in
         // mainWindowRect and is saved at exit.
         return 1;
-    case AppMessage::AllocNcTextBuffer:
-        return allocate(StateBlock::NcTextBuffer) ? 1 : 0;
-    case AppMessage::AllocCalcList:
-        return allocate(StateBlock::CalcList) ? 1 : 0;
-    case AppMessage::AllocUsedWindowData:
-        return allocate(StateBlock::UsedWindowData) ? 1 : 0;
-    case AppMessage::AllocDowelPinData:
+    case AppMessage::AllocNcTextBuffer: {
+        const bool allocated = allocate(StateBlock::NcTextBuffer);
+        pointStateAtBlocks();
+        return allocated ? 1 : 0;
+    }
+    case AppMessage::AllocCalcList: {
+        const bool allocated = allocate(StateBlock::CalcList);
+        pointStateAtBlocks();
+        return allocated ? 1 : 0;
+    }
+    case AppMessage::AllocUsedWindowData: {
+        const bool allocated = allocate(StateBlock::UsedWindowData);
+        pointStateAtBlocks();
+        return allocated ? 1 : 0;
+    }
+    case AppMessage::AllocDowelPinData: {
         // The dowel pin window fills its tables when it opens.
-        return allocate(StateBlock::DowelPinData) ? 1 : 0;
+        const bool allocated = allocate(StateBlock::DowelPinData);
+        pointStateAtBlocks();
+        return allocated ? 1 : 0;
+    }
     default:
         break;
     }
     if (const PageInfo* info = pageForOpenMessage(message)) {
         openFunctionWindow(*info, request);
+        keepAFunctionWindowOpen();
         return 0;
     }
     return 0;
@@ -297,7 +374,7 @@ void AppController::loadLanguage(bool reportFailure)
         if (m_language.load(folder, s.languageCode)) {
             s.languageLoaded = 1;
         } else if (reportFailure) {
-            showMessage({languageLoadFailureText(s.languageCode), "Program Error", MessageIcon::Information});
+            showMessage({languageLoadFailureText(folder, s.languageCode), "Program Error", MessageIcon::Information});
         }
     }
     if (s.languageCode == 0)
@@ -313,42 +390,58 @@ void AppController::readStartupSettings()
         if (!settings.readNumber(value.name))
             settings.writeNumber(value.name, value.value);
     }
-    const std::filesystem::path dataFolder
-        = m_services.system.commonDataFolder() / kCompanyFolder / kProductFolder / "";
-    settings.remove("OptionsPath");
-    settings.writeText("OptionsPath", pathToUtf8(dataFolder));
-    settings.remove("SetupDirKVT32");
-    if (auto installed = m_services.settings.installerValue("SetupDirKVT32"))
-        settings.writeText("SetupDirKVT32", *installed);
+    // Both paths are written afresh at every start; a value that already holds the
+    // same text is left alone, so that a usual start does not rewrite the settings.
+    const std::string dataFolder = pathToUtf8(standardDataDirectory());
+    if (settings.readText("OptionsPath") != dataFolder) {
+        settings.remove("OptionsPath");
+        settings.writeText("OptionsPath", dataFolder);
+    }
+    const auto installed = m_services.settings.installerValue("SetupDirKVT32");
+    if (settings.readText("SetupDirKVT32") != installed) {
+        settings.remove("SetupDirKVT32");
+        if (installed)
+            settings.writeText("SetupDirKVT32", *installed);
+    }
 
-    // The stored position places the first window; later reads must not move the
-    // shared position back from where the user has put the windows since.
-    if (!m_positionRead) {
-        m_positionRead = true;
+    // The stored position places the first window, and the stored language and start
+    // page are taken once: later reads (the tick after 45 seconds) must neither move
+    // the shared position back from where the user has put the windows since nor undo
+    // a language or start page just chosen in the options dialog, which is saved only
+    // at its end or at exit.
+    if (!m_startupSettingsRead) {
+        m_startupSettingsRead = true;
         s.mainWindowRect[0] = static_cast<std::int32_t>(settings.readNumber("MainWindow_Pos_X").value_or(50));
         s.mainWindowRect[1] = static_cast<std::int32_t>(settings.readNumber("MainWindow_Pos_Y").value_or(50));
+        s.languageCode = static_cast<std::int32_t>(settings.readNumber("Language").value_or(49));
+        if (s.languageCode == 0)
+            s.languageCode = kLanguageGerman;
+        s.startPage = static_cast<std::int32_t>(settings.readNumber("StartupPage").value_or(120));
     }
-    s.languageCode = static_cast<std::int32_t>(settings.readNumber("Language").value_or(49));
-    if (s.languageCode == 0)
-        s.languageCode = kLanguageGerman;
-    s.startPage = static_cast<std::int32_t>(settings.readNumber("StartupPage").value_or(120));
 
+    const auto kvPathFailure = [this] {
+        showMessage({text(65486,
+                         "*Fehler beim Lesen vom KV_Path Pfad. RegistryEintrag überprüfen, oder Setup neu "
+                         "ausführen."),
+            text(65470, "*Fehler"), MessageIcon::Information});
+    };
     // The program directory is the installer's value; a run without installation
     // (Linux, a build tree) uses the folder of the executable.
     std::error_code error;
     std::filesystem::path programDir = m_services.system.executablePath().parent_path() / "";
     if (auto setupDir = settings.readText("SetupDirKVT32")) {
         const std::filesystem::path installed = pathFromUtf8(*setupDir);
-        if (std::filesystem::is_directory(installed, error)) {
+        if (std::filesystem::is_directory(installed, error))
             programDir = installed / "";
-        } else {
-            showMessage({text(65486,
-                             "*Fehler beim Lesen vom KV_Path Pfad. RegistryEintrag überprüfen, oder Setup neu "
-                             "ausführen."),
-                text(65470, "*Fehler"), MessageIcon::Information});
-        }
+        else
+            kvPathFailure();
     }
-    setFixedPath(s.programDirectory, programDir);
+    // A path cut to fit its field would name another folder, and the library and the
+    // restart would be taken from there: no program directory is better than that.
+    if (!setFixedPath(s.programDirectory, programDir)) {
+        setFixedText(s.programDirectory, std::u16string());
+        kvPathFailure();
+    }
 
     const auto optionsPath = settings.readText("OptionsPath");
     std::filesystem::path dataDir;
@@ -390,6 +483,11 @@ void AppController::backupOrSeedAfterInstallation(
         settings.writeText("OptionsBackupVersion", *installed);
 }
 
+std::filesystem::path AppController::standardDataDirectory()
+{
+    return m_services.system.commonDataFolder() / kCompanyFolder / kProductFolder / "";
+}
+
 void AppController::saveStartupSettings()
 {
     const OpenDialogData& s = *state();
@@ -398,6 +496,9 @@ void AppController::saveStartupSettings()
     settings.writeNumber("MainWindow_Pos_Y", static_cast<std::uint32_t>(s.mainWindowRect[1]));
     settings.writeNumber("Language", static_cast<std::uint32_t>(s.languageCode));
     settings.writeNumber("StartupPage", static_cast<std::uint32_t>(s.startPage));
+    // Saved at quit, before a restart and after the options dialog: the next reader may
+    // be another instance starting at once.
+    settings.sync();
 }
 
 void AppController::readOptionsFile()
@@ -406,39 +507,69 @@ void AppController::readOptionsFile()
     if (dataDir.empty())
         return;
     const std::filesystem::path file = optionsFilePath(dataDir);
-    std::error_code error;
-    const bool exists = std::filesystem::exists(file, error);
-    if (auto message = m_services.optionsStorage.read(file, *options())) {
-        // A damaged file would be replaced by the next write; keep it aside so the
-        // machine data and tool tables in it are not lost for good.
-        if (exists) {
-            m_optionsReadFailed = true;
-            std::filesystem::copy_file(
-                file, dataDir / "Options.kvt.damaged", std::filesystem::copy_options::overwrite_existing, error);
-        }
-        if (exists || *message != "LesenBIN_OPT")
-            showMessage({*message, "Program Error_QXZR", MessageIcon::Information});
-    }
+    const OptionsReadOutcome outcome = m_services.optionsStorage.read(file, *options());
     state()->options = options();
+    m_optionsReadFailed = false;
+    m_keepOptionsFile = false;
+    switch (outcome.failure) {
+    case OptionsReadFailure::None:
+    case OptionsReadFailure::Missing:
+        // No file yet: the zero record is written as a new one.
+        return;
+    case OptionsReadFailure::Damaged:
+        // The next write would replace the file; it may only do so once a complete copy
+        // keeps the machine data and tool tables in it.
+        m_keepOptionsFile = !keepDamagedCopy(file).has_value();
+        break;
+    case OptionsReadFailure::Unreadable:
+    case OptionsReadFailure::Transient:
+        // Nothing says the file is bad, and it cannot be copied: it stays as it is for
+        // the whole run.
+        m_keepOptionsFile = true;
+        break;
+    }
+    m_optionsReadFailed = true;
+    showMessage({outcome.message.empty() ? std::string("LesenBIN_OPT") : outcome.message, "Program Error_QXZR",
+        MessageIcon::Information});
 }
 
 void AppController::writeOptionsFile()
 {
     const std::filesystem::path dataDir = dataDirectory();
-    if (dataDir.empty() || options()->settings.changed != 1)
+    if (dataDir.empty() || options()->settings.changed != 1 || m_keepOptionsFile)
         return;
     state()->optionsWritten = 1;
     if (auto message = m_services.optionsStorage.write(optionsFilePath(dataDir), *options()))
         showMessage({*message, "Program Error_QXZR", MessageIcon::Information});
 }
 
+bool AppController::restartUnderWay(const std::filesystem::path& dataDir)
+{
+    // The marker lives in the options file, which is read only later; a look at it is
+    // needed only when the lock is taken, so the usual start pays nothing for it.
+    std::unique_ptr<OptionsRecord> record;
+    try {
+        record = std::make_unique_for_overwrite<OptionsRecord>();
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    const OptionsReadOutcome outcome = m_services.optionsStorage.read(optionsFilePath(dataDir), *record);
+    return outcome.failure == OptionsReadFailure::None && record->settings.restartMarker == 1;
+}
+
 bool AppController::checkSingleInstance()
 {
-    const std::filesystem::path dataDir = dataDirectory();
-    const bool restarted = options()->settings.restartMarker == 1;
-    // A restarted instance waits for its predecessor to let go of the lock.
-    if (m_services.system.lockSingleInstance(dataDir, restarted ? 5000 : 0) || restarted)
+    // The lock lives in the data folder, which is known before any setting is read.
+    const std::filesystem::path dataDir = standardDataDirectory();
+    std::error_code error;
+    std::filesystem::create_directories(dataDir, error);
+    if (m_services.system.lockSingleInstance(dataDir, 0))
         return true;
+    // A restarted instance waits for its predecessor to let go of the lock.
+    if (restartUnderWay(dataDir)) {
+        m_services.system.lockSingleInstance(dataDir, 5000);
+        return true;
+    }
     m_background.stop();
     releaseState();
     return false;
@@ -546,6 +677,9 @@ void AppController::runCalculationsLibrary()
     std::filesystem::path library;
     const char* symbol = nullptr;
     if (level == 1) {
+        // Without a program directory a bare name would make the loader search elsewhere.
+        if (programDirectory().empty())
+            return;
         library = programDirectory() / "Kalvora_Tools_Calculations_Common_x86";
         symbol = "ShowCalculationsDialog_Common";
     } else if (level == 2) {
@@ -622,10 +756,10 @@ void AppController::restart()
     saveStartupSettings();
     writeOptionsFile();
     std::filesystem::path program = m_services.system.executablePath();
-    if (program.empty())
+    if (program.empty() && !programDirectory().empty())
         program = programDirectory() / "Kalvora_Tools";
     m_services.system.unlockSingleInstance();
-    if (!m_services.system.startProgram(program)) {
+    if (program.empty() || !m_services.system.startProgram(program)) {
         showMessage({"Das Kalvora Tools konnte nicht automatisch neu gestartet werden, bitte starten Sie das "
                      "Programm manuell neu!",
             "Fehler", MessageIcon::Error});

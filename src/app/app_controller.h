@@ -19,6 +19,7 @@
 
 namespace kvt {
 
+inline constexpr int kStartupWriteDelayTicks = 1; // seconds after start
 inline constexpr int kOptionsWriteDelayTicks = 45; // seconds after start
 
 struct ControllerServices {
@@ -59,6 +60,9 @@ public:
     std::filesystem::path dataDirectory() const;
     std::filesystem::path programDirectory() const;
     bool optionsReadFailed() const { return m_optionsReadFailed; }
+    // True while the options file on disk must not be replaced: it could not be read
+    // and no complete copy of it exists.
+    bool optionsFileProtected() const { return m_keepOptionsFile; }
 
     // Called from the background thread's tick (public for tests).
     void backgroundTick(int tickNumber);
@@ -72,6 +76,12 @@ private:
     void readOptionsFile();
     void writeOptionsFile();
     bool checkSingleInstance();
+    std::filesystem::path standardDataDirectory();
+    bool restartUnderWay(const std::filesystem::path& dataDir);
+    void pointStateAtBlocks();
+    bool anyFunctionWindowOpen() const;
+    void keepAFunctionWindowOpen();
+    void finishStartUp();
     void openFunctionWindow(const PageInfo& info, OpenRequest* request);
     void openCalculations(OpenRequest* request);
     void runCalculationsLibrary();
@@ -95,8 +105,10 @@ private:
     BackgroundThread m_background;
     MainWindowPort m_port {};
     bool m_optionsReadFailed = false;
+    bool m_keepOptionsFile = false;
+    bool m_startupWritePending = false;
     bool m_backupOrSeedChecked = false;
-    bool m_positionRead = false;
+    bool m_startupSettingsRead = false;
 };
 
 } // namespace kvt

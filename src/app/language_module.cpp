@@ -1,5 +1,7 @@
 #include "app/language_module.h"
 
+#include "common/code_page.h"
+
 #include <charconv>
 #include <fstream>
 #include <sstream>
@@ -15,9 +17,11 @@ std::string languageModuleFileName(std::int32_t languageCode)
     return {};
 }
 
-std::string languageLoadFailureText(std::int32_t languageCode)
+std::string languageLoadFailureText(const std::filesystem::path& folder, std::int32_t languageCode)
 {
-    return languageCode == kLanguageGerman ? "Can't load Kalvora_de_de.DLL." : "Can't load Kalvora_en_us.DLL.";
+    const std::string name
+        = languageModuleFileName(languageCode == kLanguageGerman ? kLanguageGerman : kLanguageEnglish);
+    return "Can't load " + pathToUtf8(folder / name) + ".";
 }
 
 namespace {
@@ -83,14 +87,25 @@ bool LanguageModule::load(const std::filesystem::path& folder, std::int32_t lang
     const std::string name = languageModuleFileName(languageCode);
     if (name.empty())
         return false;
-    std::ifstream file(folder / name, std::ios::binary);
+    const std::filesystem::path path = folder / name;
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (error || !std::filesystem::is_regular_file(status))
+        return false;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error || size > kMaxLanguageModuleBytes)
+        return false;
+    std::ifstream file(path, std::ios::binary);
     if (!file)
         return false;
-    std::ostringstream content;
-    content << file.rdbuf();
-    if (file.bad())
+    // One byte more than the size looked at tells a file that grows meanwhile, which is
+    // refused rather than read without end.
+    std::string content(static_cast<std::size_t>(size) + 1, '\0');
+    file.read(content.data(), static_cast<std::streamsize>(content.size()));
+    if (file.bad() || static_cast<std::uintmax_t>(file.gcount()) > size)
         return false;
-    auto texts = parseLanguageModule(content.str());
+    content.resize(static_cast<std::size_t>(file.gcount()));
+    auto texts = parseLanguageModule(content);
     if (!texts || texts->empty())
         return false;
     m_texts = std::move(*texts);

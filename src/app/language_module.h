@@ -16,8 +16,12 @@ namespace kvt {
 
 // File name of the module for a language code; empty for codes without a module.
 std::string languageModuleFileName(std::int32_t languageCode);
-// Text of the message shown when the module of a language cannot be loaded.
-std::string languageLoadFailureText(std::int32_t languageCode);
+// A module larger than this is no language module; reading it whole could exhaust memory.
+inline constexpr std::uintmax_t kMaxLanguageModuleBytes = 4u << 20;
+
+// Text of the message shown when the module of a language cannot be loaded from the
+// folder: it names the file that was looked for, with its folder.
+std::string languageLoadFailureText(const std::filesystem::path& folder, std::int32_t languageCode);
 
 // Parses a module's text; nullopt when a line is malformed, so that a damaged module
 // is refused as a whole instead of leaving some texts missing.
@@ -26,7 +30,9 @@ std::optional<std::unordered_map<int, std::string>> parseLanguageModule(const st
 class LanguageModule final : public TextLookup {
 public:
     // Loads the module of the language code from the folder; false (and no module)
-    // when the file is missing, unreadable or damaged.
+    // when the file is missing, unreadable, damaged, larger than
+    // kMaxLanguageModuleBytes or not a regular file (a FIFO or a device would block or
+    // never end).
     bool load(const std::filesystem::path& folder, std::int32_t languageCode);
     void unload();
     bool loaded() const { return m_loaded; }

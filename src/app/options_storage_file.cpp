@@ -1,14 +1,17 @@
 #include "app/options_storage_file.h"
 
+#include <system_error>
+
 namespace kvt {
 
 namespace {
 
 std::optional<std::string> messageOf(const OptionsResult& result)
 {
-    if (result.ok())
+    const std::string_view text = optionsMessageText(result.status);
+    if (result.ok() || text.empty())
         return std::nullopt;
-    return std::string(optionsMessageText(result.status));
+    return std::string(text);
 }
 
 } // namespace
@@ -16,15 +19,38 @@ std::optional<std::string> messageOf(const OptionsResult& result)
 OptionsStorageFile::OptionsStorageFile()
     : m_file(m_cipher)
 {
+    try {
+        m_keyThread = std::thread([this] { m_file.prepareKey(); });
+    } catch (const std::system_error&) {
+        // No thread to spare: the first read or write derives the key itself.
+    }
 }
 
-std::optional<std::string> OptionsStorageFile::read(const std::filesystem::path& file, OptionsRecord& record)
+OptionsStorageFile::~OptionsStorageFile()
 {
-    return messageOf(m_file.read(file, record));
+    waitForKey();
+}
+
+void OptionsStorageFile::waitForKey()
+{
+    if (m_keyThread.joinable())
+        m_keyThread.join();
+}
+
+OptionsReadOutcome OptionsStorageFile::read(const std::filesystem::path& file, OptionsRecord& record)
+{
+    waitForKey();
+    const OptionsResult result = m_file.read(file, record);
+    OptionsReadOutcome outcome;
+    outcome.failure = readFailureOf(result.status);
+    if (outcome.failure != OptionsReadFailure::None)
+        outcome.message = messageOf(result).value_or("LesenBIN_OPT");
+    return outcome;
 }
 
 std::optional<std::string> OptionsStorageFile::write(const std::filesystem::path& file, OptionsRecord& record)
 {
+    waitForKey();
     return messageOf(m_file.write(file, record));
 }
 

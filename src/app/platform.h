@@ -3,6 +3,7 @@
 // small interfaces so that the start-up, switching and quit logic runs in tests
 // without a display.
 
+#include "options/options_file.h"
 #include "options/options_record.h"
 #include "state/open_dialog_data.h"
 
@@ -25,6 +26,9 @@ public:
     virtual void remove(const std::string& name) = 0;
     // A value the installer writes under the company key (SetupDirKVT32).
     virtual std::optional<std::string> installerValue(const std::string& name) = 0;
+    // Writes what was changed now instead of at some later moment, for a point where
+    // another process reads the settings next (a restart) or the program may end.
+    virtual void sync() { }
 };
 
 // Creates, closes and talks to the function windows.
@@ -72,12 +76,19 @@ public:
     virtual void postToMainThread(std::function<void()> function) = 0;
 };
 
+// How a read of the options file ended: what it means for the file, and the text to
+// show when it failed (never empty then).
+struct OptionsReadOutcome {
+    OptionsReadFailure failure = OptionsReadFailure::None;
+    std::string message;
+};
+
 // The options file; the implementation decides when nothing needs writing.
 class OptionsStorage {
 public:
     virtual ~OptionsStorage() = default;
-    // nullopt on success, otherwise the message to show. The record is unchanged on failure.
-    virtual std::optional<std::string> read(const std::filesystem::path& file, OptionsRecord& record) = 0;
+    // The record is unchanged on failure.
+    virtual OptionsReadOutcome read(const std::filesystem::path& file, OptionsRecord& record) = 0;
     // Writes when record.settings.changed is 1; nullopt on success or when nothing was due.
     virtual std::optional<std::string> write(const std::filesystem::path& file, OptionsRecord& record) = 0;
 };

@@ -12,6 +12,16 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#ifndef _WIN32
+#include <cerrno>
+#include <chrono>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
 namespace kvt {
 
 QString toQString(const std::filesystem::path& path)
@@ -26,21 +36,18 @@ std::filesystem::path toPath(const QString& text)
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-namespace {
-
-std::unique_ptr<QSettings> startupSettings()
+QtSettingsStore::QtSettingsStore()
+    : m_settings(std::make_unique<QSettings>(
+        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Venmark"), QStringLiteral("Kalvoratools")))
 {
-    auto settings = std::make_unique<QSettings>(
-        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Venmark"), QStringLiteral("Kalvoratools"));
-    settings->beginGroup(QStringLiteral("2025/Startup"));
-    return settings;
+    m_settings->beginGroup(QStringLiteral("2025/Startup"));
 }
 
-} // namespace
+QtSettingsStore::~QtSettingsStore() = default;
 
 std::optional<std::uint32_t> QtSettingsStore::readNumber(const std::string& name)
 {
-    const QVariant value = startupSettings()->value(QString::fromStdString(name));
+    const QVariant value = m_settings->value(QString::fromStdString(name));
     bool ok = false;
     const qulonglong number = value.toULongLong(&ok);
     if (!value.isValid() || !ok || number > 0xFFFFFFFFull)
@@ -50,12 +57,12 @@ std::optional<std::uint32_t> QtSettingsStore::readNumber(const std::string& name
 
 void QtSettingsStore::writeNumber(const std::string& name, std::uint32_t value)
 {
-    startupSettings()->setValue(QString::fromStdString(name), static_cast<qulonglong>(value));
+    m_settings->setValue(QString::fromStdString(name), static_cast<qulonglong>(value));
 }
 
 std::optional<std::string> QtSettingsStore::readText(const std::string& name)
 {
-    const QVariant value = startupSettings()->value(QString::fromStdString(name));
+    const QVariant value = m_settings->value(QString::fromStdString(name));
     if (!value.isValid())
         return std::nullopt;
     return value.toString().toStdString();
@@ -63,12 +70,17 @@ std::optional<std::string> QtSettingsStore::readText(const std::string& name)
 
 void QtSettingsStore::writeText(const std::string& name, const std::string& value)
 {
-    startupSettings()->setValue(QString::fromStdString(name), QString::fromStdString(value));
+    m_settings->setValue(QString::fromStdString(name), QString::fromStdString(value));
 }
 
 void QtSettingsStore::remove(const std::string& name)
 {
-    startupSettings()->remove(QString::fromStdString(name));
+    m_settings->remove(QString::fromStdString(name));
+}
+
+void QtSettingsStore::sync()
+{
+    m_settings->sync();
 }
 
 std::optional<std::string> QtSettingsStore::installerValue(const std::string& name)
@@ -83,6 +95,7 @@ std::optional<std::string> QtSettingsStore::installerValue(const std::string& na
 QtSystemServices::~QtSystemServices()
 {
     unloadCalculationsLibrary();
+    unlockSingleInstance();
 }
 
 std::filesystem::path QtSystemServices::executablePath()
@@ -107,17 +120,47 @@ bool QtSystemServices::startProgram(const std::filesystem::path& program)
 
 bool QtSystemServices::lockSingleInstance(const std::filesystem::path& folder, int waitMs)
 {
+#ifdef _WIN32
     if (m_lock && m_lock->isLocked())
         return true;
     m_lock = std::make_unique<QLockFile>(toQString(folder / "Kalvora_Tools.lock"));
     return m_lock->tryLock(waitMs);
+#else
+    if (m_lockHandle >= 0)
+        return true;
+    const int handle = ::open((folder / "Kalvora_Tools.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (handle < 0)
+        return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    for (;;) {
+        if (::flock(handle, LOCK_EX | LOCK_NB) == 0) {
+            m_lockHandle = handle;
+            return true;
+        }
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            break;
+        if (std::chrono::steady_clock::now() >= deadline)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ::close(handle);
+    return false;
+#endif
 }
 
 void QtSystemServices::unlockSingleInstance()
 {
+#ifdef _WIN32
     if (m_lock)
         m_lock->unlock();
     m_lock.reset();
+#else
+    if (m_lockHandle >= 0) {
+        ::flock(m_lockHandle, LOCK_UN);
+        ::close(m_lockHandle);
+        m_lockHandle = -1;
+    }
+#endif
 }
 
 CalculationsEntry QtSystemServices::loadCalculationsLibrary(const std::filesystem::path& library, const char* symbol)
@@ -189,8 +232,12 @@ void QtWindowHost::refreshWindow(WindowHandle handle)
 
 void QtWindowHost::runOptionsDialog(WindowHandle sender)
 {
-    if (m_controller && m_optionsRunner)
-        m_optionsRunner(*m_controller, static_cast<QWidget*>(sender));
+    if (!m_controller || !m_optionsRunner)
+        return;
+    // The controller's own handle is no widget: a request from it runs the dialog
+    // without an owner.
+    QWidget* owner = sender && sender != m_controller->mainWindowPort() ? static_cast<QWidget*>(sender) : nullptr;
+    m_optionsRunner(*m_controller, owner);
 }
 
 void QtWindowHost::showAbout()

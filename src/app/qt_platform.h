@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+class QSettings;
 class QWidget;
 
 namespace kvt {
@@ -24,12 +25,20 @@ class FunctionWindow;
 // user's configuration folder elsewhere.
 class QtSettingsStore final : public SettingsStore {
 public:
+    QtSettingsStore();
+    ~QtSettingsStore() override;
     std::optional<std::uint32_t> readNumber(const std::string& name) override;
     void writeNumber(const std::string& name, std::uint32_t value) override;
     std::optional<std::string> readText(const std::string& name) override;
     void writeText(const std::string& name, const std::string& value) override;
     void remove(const std::string& name) override;
     std::optional<std::string> installerValue(const std::string& name) override;
+    void sync() override;
+
+private:
+    // One object for the whole run: it writes its changes in one go once the event loop
+    // runs (and at exit), not the whole file again after every value at start-up.
+    std::unique_ptr<QSettings> m_settings;
 };
 
 class QtSystemServices final : public QObject, public SystemServices {
@@ -47,7 +56,13 @@ public:
     void postToMainThread(std::function<void()> function) override;
 
 private:
+#ifdef _WIN32
     std::unique_ptr<QLockFile> m_lock;
+#else
+    // A lock the kernel holds for this process: it ends with the process however that
+    // ends, so a crash leaves no stale lock, and taking it writes nothing to the disk.
+    int m_lockHandle = -1;
+#endif
     std::unique_ptr<QLibrary> m_library;
 };
 

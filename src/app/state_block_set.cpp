@@ -1,5 +1,7 @@
 #include "app/state_block_set.h"
 
+#include "common/large_buffer.h"
+
 #include <cstdlib>
 
 namespace kvt {
@@ -82,6 +84,10 @@ bool StateBlockSet::allocate(StateBlock block)
 {
     release(block);
     void* memory = m_allocator(size(block));
+    // The options record is filled whole at every start; the NC text buffer, which is
+    // used a little at a time, keeps its lazily mapped small pages.
+    if (memory && block == StateBlock::Options)
+        adviseHugePages(memory, size(block));
     slot(block) = memory;
     return memory != nullptr;
 }

@@ -38,7 +38,8 @@ public:
     }
 
     // AES-256-CBC, zero initial vector, no padding. `input` and `output` have the same
-    // size, a multiple of kCipherBlockSize, and do not overlap.
+    // size, a multiple of kCipherBlockSize, and are either the same bytes (in place) or
+    // do not overlap at all.
     virtual bool encrypt(const OptionsKey& key, std::span<const std::uint8_t> input, std::span<std::uint8_t> output)
         = 0;
     virtual bool decrypt(const OptionsKey& key, std::span<const std::uint8_t> input, std::span<std::uint8_t> output)

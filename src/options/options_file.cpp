@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/atomic_file_writer.h"
+#include "common/large_buffer.h"
 
 namespace kvt {
 
@@ -68,15 +69,6 @@ std::span<std::uint8_t> storedBytes(OptionsRecord& record)
     return {reinterpret_cast<std::uint8_t*>(&record), kOptionsStoredSize};
 }
 
-std::unique_ptr<std::uint8_t[]> allocateBuffer(std::size_t size)
-{
-    try {
-        return std::make_unique_for_overwrite<std::uint8_t[]>(size);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
-
 // Clears the writing flag however write() leaves.
 class WritingScope {
 public:
@@ -119,10 +111,14 @@ bool copyFileAtomically(const std::filesystem::path& source, const std::filesyst
 std::string_view optionsMessageText(OptionsStatus status)
 {
     switch (status) {
+    case OptionsStatus::NotFound:
     case OptionsStatus::OpenFailed:
         return "LesenBIN_OPT";
     case OptionsStatus::ReadFailed:
+    case OptionsStatus::ReadIoFailed:
         return "Readfile1";
+    case OptionsStatus::ReadOutOfMemory:
+        return "Error allocating memory";
     case OptionsStatus::ReadKeyFailed:
         return "Decrypt1";
     case OptionsStatus::DecryptFailed:
@@ -140,10 +136,72 @@ std::string_view optionsMessageText(OptionsStatus status)
     case OptionsStatus::Ok:
     case OptionsStatus::Unchanged:
     case OptionsStatus::Busy:
-    case OptionsStatus::ReadOutOfMemory:
         break;
     }
     return {};
+}
+
+OptionsReadFailure readFailureOf(OptionsStatus status)
+{
+    switch (status) {
+    case OptionsStatus::Ok:
+    case OptionsStatus::Unchanged:
+        return OptionsReadFailure::None;
+    case OptionsStatus::NotFound:
+        return OptionsReadFailure::Missing;
+    case OptionsStatus::OpenFailed:
+        return OptionsReadFailure::Unreadable;
+    case OptionsStatus::ReadFailed:
+        return OptionsReadFailure::Damaged;
+    default:
+        // Without padding AES-CBC decrypts any whole blocks, so a failing key or
+        // cipher says nothing about the file; neither does a lack of memory.
+        return OptionsReadFailure::Transient;
+    }
+}
+
+std::optional<std::filesystem::path> keepDamagedCopy(const std::filesystem::path& file)
+{
+    constexpr int kMaxCopies = 999;
+    std::error_code error;
+    for (int number = 1; number <= kMaxCopies; ++number) {
+        std::filesystem::path copy = file;
+        copy += number == 1 ? std::string(".damaged") : ".damaged" + std::to_string(number);
+        const std::filesystem::file_type type = std::filesystem::symlink_status(copy, error).type();
+        if (type == std::filesystem::file_type::none) {
+            return std::nullopt; // the folder cannot even be looked at
+        }
+        if (type != std::filesystem::file_type::not_found) {
+            continue;
+        }
+        // Only one instance runs at a time, so nothing else creates the name between
+        // the look and the rename; the copy appears complete or not at all.
+        if (!copyFileAtomically(file, copy)) {
+            return std::nullopt;
+        }
+        return copy;
+    }
+    return std::nullopt;
+}
+
+int removeStaleOptionsTemporaries(const std::filesystem::path& dataDirectory)
+{
+    const std::string prefix = std::string(kOptionsFileName) + ".tmp";
+    int removed = 0;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(dataDirectory, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) {
+            continue;
+        }
+        const bool digitsOnly = std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+            [](char c) { return c >= '0' && c <= '9'; });
+        std::error_code ignored;
+        if (digitsOnly && it->is_regular_file(ignored) && std::filesystem::remove(it->path(), ignored)) {
+            ++removed;
+        }
+    }
+    return removed;
 }
 
 std::optional<MessageBoxRequest> optionsMessageBox(const OptionsResult& result)
@@ -190,13 +248,29 @@ OptionsFile::OptionsFile(OptionsCipher& cipher)
 {
 }
 
+const OptionsKey* OptionsFile::prepareKey()
+{
+    if (!m_key) {
+        OptionsKey key {};
+        if (!m_cipher.deriveKey(optionsKeyPassword(), optionsKeySalt(), kOptionsKeyIterations, key)) {
+            return nullptr;
+        }
+        m_key = key;
+    }
+    return &*m_key;
+}
+
 OptionsResult OptionsFile::read(const std::filesystem::path& path, OptionsRecord& record)
 {
     if (m_writing.load()) {
         return {OptionsStatus::Busy};
     }
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        return {OptionsStatus::NotFound};
+    }
+    if (!std::filesystem::is_regular_file(status)) {
         return {OptionsStatus::OpenFailed};
     }
     std::ifstream in(path, std::ios::binary);
@@ -226,29 +300,29 @@ OptionsResult OptionsFile::read(const std::filesystem::path& path, OptionsRecord
     }
     const auto length = static_cast<std::size_t>(payloadLength);
 
-    auto payload = allocateBuffer(length);
-    auto plain = allocateBuffer(length);
-    if (!payload || !plain) {
+    // One buffer, decrypted in place: every fresh page costs a fault, and 9.67 MB
+    // of them are most of what a read costs.
+    LargeBuffer payload = allocateLargeBuffer(length);
+    if (!payload) {
         std::cerr << "Error allocating memory\n";
         return {OptionsStatus::ReadOutOfMemory};
     }
     in.read(reinterpret_cast<char*>(payload.get()), static_cast<std::streamsize>(length));
     if (in.gcount() != static_cast<std::streamsize>(length)) {
-        return {OptionsStatus::ReadFailed};
+        // The size was checked above: the bytes are there, the system did not deliver them.
+        return {OptionsStatus::ReadIoFailed};
     }
     in.close();
 
-    OptionsKey key {};
-    const auto password = optionsKeyPassword();
-    const auto salt = optionsKeySalt();
-    if (!m_cipher.deriveKey(password, salt, kOptionsKeyIterations, key)) {
+    const OptionsKey* key = prepareKey();
+    if (!key) {
         return {OptionsStatus::ReadKeyFailed};
     }
-    if (!m_cipher.decrypt(key, {payload.get(), length}, {plain.get(), length})) {
+    if (!m_cipher.decrypt(*key, {payload.get(), length}, {payload.get(), length})) {
         return {OptionsStatus::DecryptFailed};
     }
 
-    std::memcpy(storedBytes(record).data(), plain.get(), length);
+    std::memcpy(storedBytes(record).data(), payload.get(), length);
     // The first block carries no data (the initial vector is not stored); it is always
     // set to the same marker so that nothing depends on what the file held there.
     std::iota(std::begin(record.machines[0].blockMarker), std::end(record.machines[0].blockMarker), std::uint8_t {0});
@@ -274,10 +348,8 @@ OptionsResult OptionsFile::write(const std::filesystem::path& path, OptionsRecor
 
 OptionsStatus OptionsFile::writeChanged(const std::filesystem::path& path, const OptionsRecord& record)
 {
-    OptionsKey key {};
-    const auto password = optionsKeyPassword();
-    const auto salt = optionsKeySalt();
-    if (!m_cipher.deriveKey(password, salt, kOptionsKeyIterations, key)) {
+    const OptionsKey* key = prepareKey();
+    if (!key) {
         return OptionsStatus::WriteKeyFailed;
     }
     std::size_t length = 0;
@@ -285,14 +357,14 @@ OptionsStatus OptionsFile::writeChanged(const std::filesystem::path& path, const
     if (!m_cipher.encryptedLength(kOptionsStoredSize, length) || length != kOptionsStoredSize) {
         return OptionsStatus::LengthFailed;
     }
-    auto buffer = allocateBuffer(kOptionsPayloadOffset + length);
+    LargeBuffer buffer = allocateLargeBuffer(kOptionsPayloadOffset + length);
     if (!buffer) {
         return OptionsStatus::WriteOutOfMemory;
     }
     const Header header = makeHeader(static_cast<std::uint32_t>(length));
     std::memcpy(buffer.get(), header.data(), header.size());
     const std::span<const std::uint8_t> plain {reinterpret_cast<const std::uint8_t*>(&record), kOptionsStoredSize};
-    if (!m_cipher.encrypt(key, plain, {buffer.get() + kOptionsPayloadOffset, length})) {
+    if (!m_cipher.encrypt(*key, plain, {buffer.get() + kOptionsPayloadOffset, length})) {
         return OptionsStatus::EncryptFailed;
     }
 

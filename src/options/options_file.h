@@ -43,11 +43,13 @@ enum class OptionsStatus {
     Ok, // read or written
     Unchanged, // write: the record was not marked changed, nothing to do
     Busy, // read: a write is in progress; ask again in 500 ms
-    OpenFailed, // "LesenBIN_OPT"
+    NotFound, // "LesenBIN_OPT": there is no options file (a first start)
+    OpenFailed, // "LesenBIN_OPT": something of that name exists but cannot be opened
     ReadFailed, // "Readfile1": short, truncated or inconsistent file
+    ReadIoFailed, // "Readfile1": the system failed to deliver bytes the file has
     ReadKeyFailed, // "Decrypt1"
     DecryptFailed, // "Decrypt2"
-    ReadOutOfMemory, // no message box; reported on the error stream
+    ReadOutOfMemory, // "Error allocating memory"
     WriteKeyFailed, // "Encrypt1"
     LengthFailed, // "Encrypt2"
     WriteOutOfMemory, // "Encrypt3"
@@ -66,6 +68,27 @@ struct OptionsResult {
 
 // The text of the message box for a status, empty when none is shown.
 std::string_view optionsMessageText(OptionsStatus status);
+
+// What a failed read says about the file on disk, and so what may be done with it.
+enum class OptionsReadFailure {
+    None, // the record was read
+    Missing, // no file: the zero record may be written
+    Unreadable, // something is there that cannot be opened: it must not be replaced
+    Damaged, // opened and read, but no intact options file: keep a copy before replacing it
+    Transient, // out of memory, an I/O or cipher failure: the file may be good, leave it alone
+};
+OptionsReadFailure readFailureOf(OptionsStatus status);
+
+// Copies a file that could not be read to the first free name of "Options.kvt.damaged",
+// "Options.kvt.damaged2", "Options.kvt.damaged3", ... beside it; an earlier copy is never
+// overwritten. The path of the complete copy, or nullopt when none could be made.
+std::optional<std::filesystem::path> keepDamagedCopy(const std::filesystem::path& file);
+
+// Removes what writes of "Options.kvt" left behind when the program was killed in the
+// middle: "Options.kvt.tmp" followed by digits only. Returns how many were removed. Runs
+// only while this instance holds the single-instance lock, so no write of another
+// instance can be under way.
+int removeStaleOptionsTemporaries(const std::filesystem::path& dataDirectory);
 // The whole message box (caption "Program Error_QXZR", information icon), if any.
 std::optional<MessageBoxRequest> optionsMessageBox(const OptionsResult& result);
 
@@ -103,10 +126,15 @@ public:
 
     void setReplacedHook(OptionsFileHook hook) { m_replacedHook = std::move(hook); }
 
+    // Derives the key once; every file has the same one. nullptr when the derivation
+    // failed (the next call tries again). Not to be called by two threads at once.
+    const OptionsKey* prepareKey();
+
 private:
     OptionsStatus writeChanged(const std::filesystem::path& path, const OptionsRecord& record);
 
     OptionsCipher& m_cipher;
+    std::optional<OptionsKey> m_key;
     std::atomic<bool> m_writing {false};
     OptionsFileHook m_replacedHook;
 };

@@ -2,6 +2,7 @@
 
 #include "common/code_page.h"
 #include "common/field_validation.h"
+#include "common/int_conversion.h"
 #include "common/number_format.h"
 #include "common/number_lists.h"
 #include "common/units.h"
@@ -182,8 +183,9 @@ std::string OptionsMachineForm::speedStepsText() const
 {
     std::vector<std::string> lines;
     for (float step : machine().speedSteps) {
-        if (step > 0.0f)
-            lines.push_back(cformat("%d", step)); // a damaged value saturates instead of overflowing
+        // A stored step out of range comes from a damaged file and counts as empty.
+        if (const std::int32_t value = storedToInt32(step); value > 0)
+            lines.push_back(cformat("%i", value));
     }
     return joinLines(lines);
 }

@@ -88,10 +88,38 @@ bool IsListedBaudRate(std::uint32_t baudRate)
     return std::find(kListedBaudRates.begin(), kListedBaudRates.end(), baudRate) != kListedBaudRates.end();
 }
 
+std::optional<MessageBoxRequest> PortOpenMessage(const PortOpenReport& report, const TextLookup& texts)
+{
+    if (report.step != PortOpenStep::LineRefused) {
+        return std::nullopt;
+    }
+    const LineSettings& line = report.refusedLine;
+    std::string what;
+    if (line.byteSize < 5 || line.byteSize > 8) {
+        what = texts.text(kTextDataBits, "*Datenbits") + " " + cformat("%i", static_cast<int>(line.byteSize));
+    } else if ((line.outX || line.inX) && line.xonChar == line.xoffChar) {
+        what = texts.text(kTextXonEqualsXoff, "*XON-Zeichen gleich XOFF-Zeichen") + " ("
+            + cformat("%i", static_cast<int>(line.xonChar)) + ")";
+    } else {
+        what = texts.text(kTextLineFormat, "*Baudrate, Datenbits, Parität, Stoppbits") + " "
+            + cformat("%u, %i, %i, %i", static_cast<unsigned>(line.baudRate), static_cast<int>(line.byteSize),
+                static_cast<int>(line.parity), static_cast<int>(line.stopBits));
+    }
+    MessageBoxRequest request;
+    request.text = texts.text(kTextSettingRefused, "*Die Schnittstelle lehnt diese Einstellung ab: ") + what;
+    request.caption = "RS232";
+    request.icon = MessageIcon::Error;
+    return request;
+}
+
 bool OpenPort(SerialPort& port, std::string_view name, std::uint32_t baudRate, std::uint8_t dataBits,
     std::uint8_t parityCode, std::uint8_t stopBitsCode, std::uint8_t flowControl, PortDirection direction,
-    const SerialSettings& directionSet)
+    const SerialSettings& directionSet, PortOpenReport* report)
 {
+    PortOpenReport ignored;
+    PortOpenReport& outcome = report != nullptr ? *report : ignored;
+    outcome = {};
+    outcome.step = PortOpenStep::PortFailed;
     // Names longer than the narrow name buffer would be cut and could name another device.
     if (name.size() > kMaxPortNameBytes) {
         return false;
@@ -99,6 +127,7 @@ bool OpenPort(SerialPort& port, std::string_view name, std::uint32_t baudRate, s
     if (port.open(name) != PortOpenResult::Opened) {
         return false;
     }
+    outcome.step = PortOpenStep::SetupFailed;
     // A port that is open but not set up must not stay locked: the caller believes it closed.
     auto fail = [&port] {
         port.close();
@@ -137,7 +166,13 @@ bool OpenPort(SerialPort& port, std::string_view name, std::uint32_t baudRate, s
     line.byteSize = dataBits;
     line.parity = parityCode;
     line.stopBits = stopBitsCode;
-    port.setLineSettings(line); // a rejected combination keeps the driver's settings
+    // A refused combination would leave the driver's old rate and format in force, and
+    // the transfer would seem to work while every byte arrives garbled.
+    if (!port.setLineSettings(line)) {
+        outcome.step = PortOpenStep::LineRefused;
+        outcome.refusedLine = line;
+        return fail();
+    }
     port.lineSettings(line);
 
     // Without its time-outs a read could block for ever and a receive would never end.
@@ -145,10 +180,11 @@ bool OpenPort(SerialPort& port, std::string_view name, std::uint32_t baudRate, s
         return fail();
     }
     port.setQueueSizes(kSendQueueBytes, kSendQueueBytes);
+    outcome.step = PortOpenStep::Opened;
     return true;
 }
 
-bool OpenPortWithSettings(SerialPort& port, const SerialSettings& set, PortDirection direction)
+bool OpenPortWithSettings(SerialPort& port, const SerialSettings& set, PortDirection direction, PortOpenReport* report)
 {
     std::uint8_t parity = 0;
     std::uint8_t stopBits = 0;
@@ -157,7 +193,7 @@ bool OpenPortWithSettings(SerialPort& port, const SerialSettings& set, PortDirec
     ConvertStopBits(set.stopBits, stopBits);
     ConvertFlowControl(set.flowControl, flow);
     return OpenPort(port, PortName(set.portNumber), set.baudRate, static_cast<std::uint8_t>(set.dataBits & 0xFF),
-        parity, stopBits, flow, direction, set);
+        parity, stopBits, flow, direction, set, report);
 }
 
 bool SendBuffer(
@@ -203,8 +239,9 @@ void ReceiveWorker(SerialPort& port, std::atomic<std::uint32_t>& counter, std::u
     if (stop) {
         return;
     }
-    // The limit is compared signed: a stored value above 2^31 ends at the first empty read.
-    const auto limit = static_cast<std::int32_t>(idleLimit);
+    // The limit is compared signed: a stored value above 2^31 ends at the first empty
+    // read. A huge positive one would wait for ever and run the count past its range.
+    const auto limit = std::min(static_cast<std::int32_t>(idleLimit), kMaxIdleLimit);
     std::int32_t idle = 0;
     std::uint32_t total = 0;
     char* const text = target.text.data();

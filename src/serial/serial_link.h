@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -30,6 +31,11 @@ inline constexpr int kMessageMonitorEnded = 2184;
 // Language ids of the receive report.
 inline constexpr int kTextBytesReceivedCaption = 67560;
 inline constexpr int kTextBytesReceived = 67561;
+// Language ids of the message about a line setting the port refused.
+inline constexpr int kTextSettingRefused = 67570;
+inline constexpr int kTextDataBits = 67571;
+inline constexpr int kTextXonEqualsXoff = 67572;
+inline constexpr int kTextLineFormat = 67573;
 
 inline constexpr std::uint32_t kSendQueueBytes = 524'288;
 inline constexpr std::uint32_t kReceiveCapacity = 10'240'000; // bytes of text, terminating zero included
@@ -95,13 +101,29 @@ PortTimeouts TransferTimeouts(PortDirection direction, std::uint32_t transferTim
 
 bool IsListedBaudRate(std::uint32_t baudRate);
 
+// How far OpenPort got; with LineRefused the port did not take the line settings and
+// refusedLine holds what was asked for.
+enum class PortOpenStep { Opened, PortFailed, LineRefused, SetupFailed };
+struct PortOpenReport {
+    PortOpenStep step = PortOpenStep::Opened;
+    LineSettings refusedLine {};
+};
+
+// The box for a refused line setting (caption "RS232", stop icon), naming what was
+// refused: the data bits, XON equal to XOFF, or else the whole format. nullopt for the
+// other steps, which the caller reports as a port that could not be opened.
+std::optional<MessageBoxRequest> PortOpenMessage(const PortOpenReport& report, const TextLookup& texts);
+
 // Opens and configures the port for one direction; directionSet supplies the software
-// flow details and the transfer time-out. On failure the port is closed again.
+// flow details and the transfer time-out. On failure the port is closed again, also
+// when the port refuses the line settings: a transfer under the driver's old baud rate
+// and format would garble every byte. report, when given, says where it stopped.
 bool OpenPort(SerialPort& port, std::string_view name, std::uint32_t baudRate, std::uint8_t dataBits,
     std::uint8_t parityCode, std::uint8_t stopBitsCode, std::uint8_t flowControl, PortDirection direction,
-    const SerialSettings& directionSet);
+    const SerialSettings& directionSet, PortOpenReport* report = nullptr);
 // The same with every parameter taken from the stored set, converted as for a transfer.
-bool OpenPortWithSettings(SerialPort& port, const SerialSettings& set, PortDirection direction);
+bool OpenPortWithSettings(
+    SerialPort& port, const SerialSettings& set, PortDirection direction, PortOpenReport* report = nullptr);
 
 // Writes state.sendLength bytes of buffer. True when the write succeeded, also when
 // fewer bytes left than asked (then without the "Bytes gesendet" box).
@@ -115,9 +137,14 @@ struct ReceiveTarget {
     std::size_t end = 0;
 };
 
+// The most empty reads in a row a receive waits for: ten minutes of silence at the
+// shortest read time. A larger stored IdleLimit would never end a receive.
+inline constexpr std::int32_t kMaxIdleLimit = 10'000;
+
 // Reads one byte at a time until (idleLimit + 1) reads in a row bring nothing or the
-// abort flag is set. Every byte is counted in counter; a NUL byte is not stored, and
-// bytes beyond the capacity are counted but dropped.
+// abort flag is set. A limit above kMaxIdleLimit counts as kMaxIdleLimit; one above
+// 2^31 (negative when compared signed) ends at the first empty read. Every byte is counted in counter; a NUL byte is
+// not stored, and bytes beyond the capacity are counted but dropped.
 void ReceiveWorker(SerialPort& port, std::atomic<std::uint32_t>& counter, std::uint32_t idleLimit,
     ReceiveTarget& target, const std::atomic<std::uint8_t>& stop);
 

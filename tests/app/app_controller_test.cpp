@@ -1,10 +1,16 @@
 #include "app/app_controller.h"
+#include "app/options_storage_file.h"
 #include "fakes.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <functional>
+#include <iterator>
+
+#include <unistd.h>
 
 namespace kvt {
 namespace {
@@ -93,8 +99,32 @@ TEST_F(ControllerTest, FreshProfileGetsDefaultsDataTreeAndCuttingDataStartPage)
     EXPECT_EQ(c.state()->currentPage, 120);
     EXPECT_EQ(c.state()->windows.cuttingData, current());
     EXPECT_TRUE(boxes.shown.empty()) << boxes.shown.front().text;
-    // The record is written once at start, so the next start has a file to read.
+    // The record is written once at start, so the next start has a file to read; that
+    // waits until the window shows.
+    EXPECT_EQ(storage.writes, 0);
+    c.backgroundTick(1);
+    ASSERT_EQ(system.posted.size(), 1u);
+    system.posted[0]();
     EXPECT_EQ(storage.writes, 1);
+}
+
+TEST_F(ControllerTest, AStartWithUnchangedSettingsRewritesNone)
+{
+    settings.installer["SetupDirKVT32"] = (root / "bin").string();
+    started();
+    controller.reset();
+    EXPECT_EQ(settings.texts.at("SetupDirKVT32"), (root / "bin").string());
+    settings.changes = 0;
+    started();
+    EXPECT_EQ(settings.changes, 0);
+    controller.reset();
+
+    // A value that changed, or went away at the installer, is written afresh.
+    settings.texts["OptionsPath"] = "/elsewhere/";
+    settings.installer.clear();
+    started();
+    EXPECT_EQ(settings.texts.at("OptionsPath"), (root / "share" / "Venmark" / "Kalvora Tools" / "").string());
+    EXPECT_EQ(settings.texts.count("SetupDirKVT32"), 0u);
 }
 
 TEST_F(ControllerTest, OptionsAreSeededFromTheProgramFolderAndBackedUpOnceAfterAnInstallation)
@@ -122,15 +152,17 @@ TEST_F(ControllerTest, OptionsAreSeededFromTheProgramFolderAndBackedUpOnceAfterA
     EXPECT_EQ(backups(), 1);
 }
 
-TEST_F(ControllerTest, StoredStartPagesOpenTheirWindowOrNothing)
+TEST_F(ControllerTest, StoredStartPagesOpenTheirWindowOrTheCuttingDataWindow)
 {
     struct Case {
         std::uint32_t stored;
         std::vector<std::string> events;
     };
+    // A page without a window would leave the program running with nothing to see.
     for (const Case& c : {Case {0, {"create 120"}}, Case {9'999'999, {"create 120"}}, Case {122, {"create 122"}},
-             Case {140, {"create 140"}}, Case {124, {}}, Case {125, {}}, Case {132, {}}, Case {135, {}},
-             Case {139, {}}}) {
+             Case {140, {"create 140"}}, Case {124, {"create 120"}}, Case {125, {"create 120"}},
+             Case {132, {"create 120"}}, Case {135, {"create 120"}}, Case {139, {"create 120"}},
+             Case {133, {"create 120"}}}) {
         windows.events.clear();
         settings.numbers["StartupPage"] = c.stored;
         started();
@@ -153,7 +185,7 @@ TEST_F(ControllerTest, LanguageZeroBecomesGermanAndAMissingModuleFallsBackToBuil
     EXPECT_EQ(german.state()->languageLoaded, 0);
     EXPECT_EQ(german.texts().text(64980, "*Kalvora Tools beenden?"), "*Kalvora Tools beenden?");
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Can't load Kalvora_de_de.DLL.");
+    EXPECT_EQ(boxes.shown[0].text, "Can't load " + (root / "bin" / "Kalvora_Tools_de_de.lang").string() + ".");
     EXPECT_EQ(boxes.shown[0].caption, "Program Error");
 }
 
@@ -285,8 +317,11 @@ TEST_F(ControllerTest, ASecondInstanceEndsSilentlyButARestartedOnePasses)
     // check once and clears the marker.
     system.lockFree = true;
     AppController& first = started();
+    const int syncs = settings.syncs;
     first.send(AppMessage::Restart);
     EXPECT_EQ(system.started, std::vector<std::filesystem::path> {system.exe});
+    // The settings are on disk before the next instance reads them.
+    EXPECT_GT(settings.syncs, syncs);
     EXPECT_EQ(windows.quitCount, 1);
     controller.reset();
 
@@ -385,15 +420,19 @@ TEST_F(ControllerTest, TheBackgroundTickWritesTheOptionsOnceAfterFortyFiveSecond
     c.state()->messageBoxPending = 1;
     c.backgroundTick(1);
     EXPECT_EQ(c.state()->messageBoxPending, 0);
+    // The first tick brings the start-up write, one second after the window showed.
+    ASSERT_EQ(system.posted.size(), 1u);
+    system.posted[0]();
+    EXPECT_EQ(storage.writes, 1);
     for (int tick = 2; tick < 45; ++tick)
         c.backgroundTick(tick);
-    EXPECT_TRUE(system.posted.empty());
+    EXPECT_EQ(system.posted.size(), 1u);
     c.backgroundTick(45);
-    ASSERT_EQ(system.posted.size(), 1u);
+    ASSERT_EQ(system.posted.size(), 2u);
     const int writes = storage.writes;
     c.options()->settings.changed = 1;
     c.windowMoved(420, 310, 900, 700);
-    system.posted[0]();
+    system.posted[1]();
     EXPECT_EQ(storage.writes, writes + 1);
     // Re-reading the start-up settings keeps where the user moved the windows.
     EXPECT_EQ(c.state()->mainWindowRect[0], 420);
@@ -430,6 +469,298 @@ TEST_F(ControllerTest, OptionsDialogRefreshesTheSenderWhenItWroteAndRestartsOnAU
     c.send(AppMessage::OpenOptions, reinterpret_cast<std::intptr_t>(sender));
     EXPECT_EQ(system.started.size(), 1u);
     EXPECT_EQ(windows.quitCount, 1);
+}
+
+TEST_F(ControllerTest, WhateverOpensNothingTheCuttingDataWindowShows)
+{
+    struct Case {
+        const char* name;
+        std::uint32_t startPage;
+        std::uint8_t calculationLevel;
+        std::vector<int> pagesWithoutWindow;
+        std::vector<std::string> events;
+    };
+    const Case cases[] = {
+        {"calculations without a library", 133, 0, {}, {"create 120"}},
+        {"calculations of a missing common library", 133, 1, {}, {"create 120"}},
+        {"calculations of a missing customer library", 133, 2, {}, {"create 120"}},
+        {"a window that cannot be made", 122, 0, {122}, {"create 122", "create 120"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        settings.numbers["StartupPage"] = c.startPage;
+        storage.stored.clear();
+        auto record = std::make_unique<OptionsRecord>();
+        record->settings.calculationLevel = c.calculationLevel;
+        storage.stored.assign(reinterpret_cast<const std::uint8_t*>(record.get()),
+            reinterpret_cast<const std::uint8_t*>(record.get()) + kOptionsStoredSize);
+        windows.events.clear();
+        windows.windows.clear();
+        windows.pagesWithoutWindow = c.pagesWithoutWindow;
+        AppController& started = make();
+        ASSERT_TRUE(started.startUp());
+        EXPECT_EQ(windows.events, c.events);
+        EXPECT_EQ(started.state()->windows.cuttingData, current());
+        controller.reset();
+    }
+
+    // The same while running: a switch to a window that cannot be made ends with the
+    // cutting data window, not with none.
+    windows.windows.clear();
+    windows.pagesWithoutWindow = {122};
+    settings.numbers["StartupPage"] = 128;
+    AppController& running = make();
+    ASSERT_TRUE(running.startUp());
+    windows.events.clear();
+    OpenRequest request;
+    request.senderWindow = current();
+    running.send(AppMessage::OpenCoolant, request);
+    EXPECT_EQ(windows.events, (std::vector<std::string> {"close 128", "create 122", "create 120"}));
+    ASSERT_EQ(windows.openWindows().size(), 1u);
+    EXPECT_EQ(windows.openWindows()[0]->page, 120);
+    controller.reset();
+
+    // Not even the cutting data window: the start ends and gives the lock back instead
+    // of running on unseen.
+    windows.pagesWithoutWindow = {120, 128};
+    EXPECT_FALSE(make().startUp());
+    EXPECT_FALSE(system.locked);
+}
+
+TEST_F(ControllerTest, ASecondStartEndsBeforeAnythingCanShowABox)
+{
+    // Each of these shows a box during a start.
+    settings.installer["SetupDirKVT32"] = (root / "no such folder").string();
+    std::filesystem::remove(root / "bin" / "Kalvora_Tools_en_us.lang");
+    system.lockFree = false;
+    EXPECT_FALSE(make().startUp());
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.shown.front().text;
+    EXPECT_TRUE(windows.events.empty());
+    EXPECT_EQ(controller->state(), nullptr);
+}
+
+TEST_F(ControllerTest, RepeatedAllocationsThroughThePortLeaveNoPointerToAFreedBlock)
+{
+    AppController& c = started();
+    auto* port = static_cast<MainWindowPort*>(c.state()->mainWindow);
+    struct Case {
+        std::uint32_t message;
+        std::function<void*()> block;
+        std::size_t size;
+    };
+    const Case cases[] = {
+        {0x975, [&] { return static_cast<void*>(c.state()->ncTextBuffer); }, sizeof(NcTextBuffer)},
+        {0x1162, [&] { return static_cast<void*>(c.state()->calcList); }, sizeof(CalcList)},
+        {0x1136, [&] { return static_cast<void*>(c.state()->usedWindowData); }, sizeof(UsedWindowData)},
+        {0x1184, [&] { return static_cast<void*>(c.state()->dowelPinData); }, sizeof(DowelPinData)},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.message);
+        std::memset(k.block(), 0x5A, 64);
+        ASSERT_EQ(port->send(port->context, k.message, 0), 1);
+        // The state names the fresh, zero-filled block; under AddressSanitizer a write
+        // through a pointer to the freed one ends the test.
+        auto* bytes = static_cast<unsigned char*>(k.block());
+        ASSERT_NE(bytes, nullptr);
+        EXPECT_EQ(bytes[0], 0);
+        EXPECT_EQ(bytes[k.size - 1], 0);
+        std::memset(bytes, 0x5A, 64);
+    }
+}
+
+TEST_F(ControllerTest, TheTickKeepsALanguageAndStartPageChosenInTheOptionsDialog)
+{
+    AppController& c = started();
+    ASSERT_EQ(c.state()->languageCode, 44);
+    ASSERT_EQ(c.state()->startPage, 120);
+    c.backgroundTick(45);
+    ASSERT_EQ(system.posted.size(), 1u);
+    // The tick's work arrives while the dialog is open with a new language and start
+    // page chosen but not yet saved.
+    windows.duringOptions = [&] {
+        c.state()->languageCode = 49;
+        c.state()->languageChanged = 1;
+        c.state()->startPage = 126;
+        system.posted[0]();
+    };
+    c.send(AppMessage::OpenOptions, reinterpret_cast<std::intptr_t>(c.state()->windows.cuttingData));
+    EXPECT_EQ(c.state()->languageCode, 49);
+    EXPECT_EQ(c.state()->startPage, 126);
+    EXPECT_EQ(settings.numbers.at("Language"), 49u);
+    EXPECT_EQ(settings.numbers.at("StartupPage"), 126u);
+}
+
+TEST_F(ControllerTest, AFailedOptionsReadNeverCostsTheFile)
+{
+    const std::filesystem::path dataDir = root / "share" / "Venmark" / "Kalvora Tools";
+    struct Case {
+        const char* name;
+        OptionsReadFailure failure;
+        const char* message;
+        bool writesLater; // after start, once the file has a copy
+    };
+    const Case cases[] = {
+        {"damaged", OptionsReadFailure::Damaged, "Readfile1", true},
+        {"cannot be opened", OptionsReadFailure::Unreadable, "LesenBIN_OPT", false},
+        {"out of memory", OptionsReadFailure::Transient, "Error allocating memory", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(dataDir);
+        std::filesystem::create_directories(dataDir);
+        std::ofstream(dataDir / "Options.kvt") << "the user's options";
+        std::ofstream(dataDir / "Options.kvt.damaged") << "an earlier copy";
+        storage.failRead = c.message;
+        storage.failKind = c.failure;
+        storage.writes = 0;
+        boxes.shown.clear();
+        AppController& started = make();
+        ASSERT_TRUE(started.startUp());
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text, c.message);
+        EXPECT_EQ(boxes.shown[0].caption, "Program Error_QXZR");
+
+        // Nothing replaces the file at start, the delayed start-up write included.
+        started.backgroundTick(1);
+        for (auto& posted : system.posted)
+            posted();
+        system.posted.clear();
+        EXPECT_EQ(storage.writes, 0);
+        // An earlier copy is never overwritten; a damaged file gets the next free name.
+        std::string earlier;
+        std::getline(std::ifstream(dataDir / "Options.kvt.damaged"), earlier);
+        EXPECT_EQ(earlier, "an earlier copy");
+        std::string copy;
+        std::getline(std::ifstream(dataDir / "Options.kvt.damaged2"), copy);
+        EXPECT_EQ(copy, c.failure == OptionsReadFailure::Damaged ? "the user's options" : "");
+
+        // A later write may replace a damaged file whose copy exists, but never one
+        // that could not be read at all.
+        started.chooseMachine(3);
+        started.send(AppMessage::SaveOptions);
+        EXPECT_EQ(storage.writes, c.writesLater ? 1 : 0);
+        EXPECT_EQ(started.optionsFileProtected(), !c.writesLater);
+        controller.reset();
+    }
+}
+
+TEST_F(ControllerTest, ADamagedFileWhoseCopyCannotBeMadeIsNeverWritten)
+{
+    const std::filesystem::path dataDir = root / "share" / "Venmark" / "Kalvora Tools";
+    std::filesystem::create_directories(dataDir / "Options.kvt");
+    storage.failRead = "Readfile1";
+    storage.failKind = OptionsReadFailure::Damaged;
+    AppController& c = started();
+    EXPECT_TRUE(c.optionsFileProtected());
+    EXPECT_FALSE(std::filesystem::exists(dataDir / "Options.kvt.damaged"));
+    c.send(AppMessage::SaveAll);
+    EXPECT_EQ(storage.writes, 0);
+}
+
+TEST_F(ControllerTest, StaleTemporariesOfKilledOptionsWritesAreRemovedAtStart)
+{
+    const std::filesystem::path dataDir = root / "share" / "Venmark" / "Kalvora Tools";
+    std::filesystem::create_directories(dataDir);
+    for (const char* name : {"Options.kvt.tmp12345678", "Options.kvt.tmp7", "Options.kvt.tmpabc", "Options.kvt.tmp",
+             "Other.kvt.tmp123", "Options.kvt.sav", "Options.kvt"})
+        std::ofstream(dataDir / name) << "x";
+    std::filesystem::create_directory(dataDir / "Options.kvt.tmp99");
+    started();
+    for (const char* gone : {"Options.kvt.tmp12345678", "Options.kvt.tmp7"})
+        EXPECT_FALSE(std::filesystem::exists(dataDir / gone)) << gone;
+    for (const char* kept : {"Options.kvt.tmpabc", "Options.kvt.tmp", "Other.kvt.tmp123", "Options.kvt.sav",
+             "Options.kvt", "Options.kvt.tmp99"})
+        EXPECT_TRUE(std::filesystem::exists(dataDir / kept)) << kept;
+}
+
+TEST_F(ControllerTest, AProgramFolderPathThatDoesNotFitIsRefusedNotCut)
+{
+    // 300 characters do not fit the 256-character field; cut, the path would name
+    // another folder.
+    const std::filesystem::path longFolder = root / std::string(300 - root.string().size(), 'p');
+    std::filesystem::create_directories(longFolder);
+    settings.installer["SetupDirKVT32"] = longFolder.string();
+    AppController& c = started();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+        "Fehler beim Lesen vom KV_Path Pfad. RegistryEintrag überprüfen, oder Setup neu ausführen.");
+    EXPECT_TRUE(c.programDirectory().empty());
+
+    c.options()->settings.calculationLevel = 1;
+    OpenRequest request;
+    request.senderPage = 120;
+    request.senderWindow = current();
+    c.send(AppMessage::OpenCalculations, request);
+    EXPECT_TRUE(system.librariesTried.empty());
+    ASSERT_EQ(windows.openWindows().size(), 1u);
+}
+
+// The real options file: what a user finds after a start with an options file that
+// cannot be read.
+TEST_F(ControllerTest, AnOptionsFileThatCannotBeReadSurvivesAStartUntouched)
+{
+    const std::filesystem::path dataDir = root / "share" / "Venmark" / "Kalvora Tools";
+    const std::filesystem::path file = dataDir / "Options.kvt";
+    OptionsStorageFile realStorage;
+    auto startAndQuit = [&] {
+        boxes.shown.clear();
+        controller = std::make_unique<AppController>(
+            ControllerServices {windows, system, settings, boxes, realStorage}, StateBlockSet::Allocator {});
+        ASSERT_TRUE(controller->startUp());
+        ASSERT_FALSE(windows.openWindows().empty());
+        controller->backgroundTick(1);
+        for (auto& posted : system.posted)
+            posted();
+        system.posted.clear();
+        controller->chooseMachine(2);
+        boxes.answers = {MessageAnswer::Yes};
+        controller->send(AppMessage::QuitRequest, 0);
+        controller.reset();
+    };
+    auto content = [](const std::filesystem::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+
+    // A folder in its place.
+    std::filesystem::create_directories(file);
+    std::ofstream(file / "inside") << "kept";
+    startAndQuit();
+    ASSERT_FALSE(boxes.shown.empty());
+    EXPECT_EQ(boxes.shown[0].text, "LesenBIN_OPT");
+    EXPECT_TRUE(std::filesystem::is_directory(file));
+    EXPECT_EQ(content(file / "inside"), "kept");
+    std::filesystem::remove_all(file);
+
+    // A damaged file stays as it was through the start, with a copy beside it.
+    const std::string damaged(3000, 'x');
+    std::ofstream(file, std::ios::binary) << damaged;
+    boxes.shown.clear();
+    controller = std::make_unique<AppController>(
+        ControllerServices {windows, system, settings, boxes, realStorage}, StateBlockSet::Allocator {});
+    ASSERT_TRUE(controller->startUp());
+    controller->backgroundTick(1);
+    for (auto& posted : system.posted)
+        posted();
+    system.posted.clear();
+    ASSERT_FALSE(boxes.shown.empty());
+    EXPECT_EQ(boxes.shown[0].text, "Readfile1");
+    EXPECT_EQ(content(file), damaged);
+    EXPECT_EQ(content(dataDir / "Options.kvt.damaged"), damaged);
+    controller.reset();
+    std::filesystem::remove(file);
+    std::filesystem::remove(dataDir / "Options.kvt.damaged");
+
+    // A file the user may not read (root may read anything, so this case needs a user).
+    if (::geteuid() != 0) {
+        std::ofstream(file, std::ios::binary) << "the user's options";
+        std::filesystem::permissions(file, std::filesystem::perms::none);
+        startAndQuit();
+        ASSERT_FALSE(boxes.shown.empty());
+        EXPECT_EQ(boxes.shown[0].text, "LesenBIN_OPT");
+        std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+        EXPECT_EQ(content(file), "the user's options");
+    }
 }
 
 } // namespace

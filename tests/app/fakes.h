@@ -7,6 +7,7 @@
 #include "common/message_boxes.h"
 #include "options/options_record.h"
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <filesystem>
@@ -21,24 +22,36 @@ public:
     std::map<std::string, std::uint32_t> numbers;
     std::map<std::string, std::string> texts;
     std::map<std::string, std::string> installer;
+    int changes = 0; // writes and removals
+    int syncs = 0;
 
     std::optional<std::uint32_t> readNumber(const std::string& name) override
     {
         auto it = numbers.find(name);
         return it == numbers.end() ? std::nullopt : std::optional(it->second);
     }
-    void writeNumber(const std::string& name, std::uint32_t value) override { numbers[name] = value; }
+    void writeNumber(const std::string& name, std::uint32_t value) override
+    {
+        ++changes;
+        numbers[name] = value;
+    }
     std::optional<std::string> readText(const std::string& name) override
     {
         auto it = texts.find(name);
         return it == texts.end() ? std::nullopt : std::optional(it->second);
     }
-    void writeText(const std::string& name, const std::string& value) override { texts[name] = value; }
+    void writeText(const std::string& name, const std::string& value) override
+    {
+        ++changes;
+        texts[name] = value;
+    }
     void remove(const std::string& name) override
     {
+        ++changes;
         numbers.erase(name);
         texts.erase(name);
     }
+    void sync() override { ++syncs; }
     std::optional<std::string> installerValue(const std::string& name) override
     {
         auto it = installer.find(name);
@@ -77,10 +90,13 @@ public:
     int quitCount = 0;
     int optionsRuns = 0;
     std::function<void()> duringOptions;
+    std::vector<int> pagesWithoutWindow; // createWindow gives nullptr for these
 
     WindowHandle createWindow(int page) override
     {
         events.push_back("create " + std::to_string(page));
+        if (std::find(pagesWithoutWindow.begin(), pagesWithoutWindow.end(), page) != pagesWithoutWindow.end())
+            return nullptr;
         windows.push_back({page});
         return &windows.back();
     }
@@ -176,15 +192,18 @@ public:
     std::vector<std::uint8_t> stored;
     int writes = 0;
     std::optional<std::string> failRead;
+    OptionsReadFailure failKind = OptionsReadFailure::Damaged;
+    int reads = 0;
 
-    std::optional<std::string> read(const std::filesystem::path&, OptionsRecord& record) override
+    OptionsReadOutcome read(const std::filesystem::path&, OptionsRecord& record) override
     {
+        ++reads;
         if (failRead)
-            return failRead;
+            return {failKind, *failRead};
         if (stored.empty())
-            return std::string("LesenBIN_OPT");
+            return {OptionsReadFailure::Missing, "LesenBIN_OPT"};
         std::memcpy(&record, stored.data(), stored.size());
-        return std::nullopt;
+        return {};
     }
     std::optional<std::string> write(const std::filesystem::path&, OptionsRecord& record) override
     {

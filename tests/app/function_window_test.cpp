@@ -34,7 +34,7 @@ protected:
         ASSERT_TRUE(controller->startUp());
         // No language module beside the test program: built-in texts after one notice.
         ASSERT_EQ(boxes.shown.size(), 1u);
-        EXPECT_EQ(boxes.shown[0].text, "Can't load Kalvora_en_us.DLL.");
+        EXPECT_EQ(boxes.shown[0].text, "Can't load " + (root / "bin" / "Kalvora_Tools_en_us.lang").string() + ".");
         boxes.shown.clear();
     }
     void TearDown() override

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <fstream>
 
@@ -98,8 +100,43 @@ TEST(LanguageModule, LoadsByLanguageCodeAndFallsBackToBuiltInTexts)
     EXPECT_FALSE(module.loaded());
     EXPECT_EQ(module.text(64961, "*Frage"), "*Frage");
     EXPECT_FALSE(module.load(folder, 7));
-    EXPECT_EQ(languageLoadFailureText(49), "Can't load Kalvora_de_de.DLL.");
-    EXPECT_EQ(languageLoadFailureText(44), "Can't load Kalvora_en_us.DLL.");
+    // The message names the file that was looked for, where it was looked for.
+    EXPECT_EQ(languageLoadFailureText("/opt/kvt/bin", 49), "Can't load /opt/kvt/bin/Kalvora_Tools_de_de.lang.");
+    EXPECT_EQ(languageLoadFailureText("/opt/kvt/bin", 44), "Can't load /opt/kvt/bin/Kalvora_Tools_en_us.lang.");
+    std::filesystem::remove_all(folder);
+}
+
+TEST(LanguageModule, OnlyARegularFileOfASaneSizeIsRead)
+{
+    const auto folder = std::filesystem::temp_directory_path() / ("kvt_lang_odd_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const auto english = folder / "Kalvora_Tools_en_us.lang";
+    LanguageModule module;
+
+    // Each of these would block the start or read without end.
+    ASSERT_EQ(::mkfifo(english.c_str(), 0600), 0);
+    EXPECT_FALSE(module.load(folder, 44)) << "FIFO";
+    std::filesystem::remove(english);
+    std::filesystem::create_symlink("/dev/zero", english);
+    EXPECT_FALSE(module.load(folder, 44)) << "link to /dev/zero";
+    std::filesystem::remove(english);
+
+    // A valid module exactly at the limit loads; one byte more is refused.
+    const std::string line = "64961\tQuestion\n";
+    std::string content(kMaxLanguageModuleBytes - line.size(), '#');
+    content[content.size() - 1] = '\n';
+    content += line;
+    ASSERT_EQ(content.size(), kMaxLanguageModuleBytes);
+    std::ofstream(english, std::ios::binary) << content;
+    EXPECT_TRUE(module.load(folder, 44));
+    std::ofstream(english, std::ios::binary) << content << '\n';
+    EXPECT_FALSE(module.load(folder, 44));
+    // A link to a regular module is fine.
+    std::filesystem::remove(english);
+    std::ofstream(folder / "real.lang") << line;
+    std::filesystem::create_symlink(folder / "real.lang", english);
+    EXPECT_TRUE(module.load(folder, 44));
     std::filesystem::remove_all(folder);
 }
 

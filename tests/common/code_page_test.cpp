@@ -25,6 +25,30 @@ TEST(CodePage, WindowsCharactersBecomeTheirBytes)
     }
 }
 
+TEST(CodePage, EachOfThe27SpecialCharactersHasItsOwnByte)
+{
+    // Windows-1252 puts 27 characters into 0x80..0x9F; the other five bytes there are
+    // unassigned.
+    struct Case {
+        char16_t character;
+        unsigned char byte;
+    };
+    const Case cases[] = {{u'\u20AC', 0x80}, {u'\u201A', 0x82}, {u'\u0192', 0x83}, {u'\u201E', 0x84}, {u'\u2026', 0x85},
+        {u'\u2020', 0x86}, {u'\u2021', 0x87}, {u'\u02C6', 0x88}, {u'\u2030', 0x89}, {u'\u0160', 0x8A},
+        {u'\u2039', 0x8B}, {u'\u0152', 0x8C}, {u'\u017D', 0x8E}, {u'\u2018', 0x91}, {u'\u2019', 0x92},
+        {u'\u201C', 0x93}, {u'\u201D', 0x94}, {u'\u2022', 0x95}, {u'\u2013', 0x96}, {u'\u2014', 0x97},
+        {u'\u02DC', 0x98}, {u'\u2122', 0x99}, {u'\u0161', 0x9A}, {u'\u203A', 0x9B}, {u'\u0153', 0x9C},
+        {u'\u017E', 0x9E}, {u'\u0178', 0x9F}};
+    static_assert(std::size(cases) == 27);
+    for (const Case& c : cases) {
+        const std::u16string wide(1, c.character);
+        const std::string byte(1, static_cast<char>(c.byte));
+        EXPECT_EQ(utf16ToAnsi(wide), byte) << std::hex << int(c.byte);
+        EXPECT_EQ(utf8ToAnsi(utf16ToUtf8(wide)), byte) << std::hex << int(c.byte);
+        EXPECT_EQ(ansiToUtf16(byte), wide) << std::hex << int(c.byte);
+    }
+}
+
 TEST(CodePage, CharactersOutsideWindows1252BecomeQuestionMarks)
 {
     const std::pair<std::string, std::string> cases[] = {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <clocale>
 #include <limits>
 #include <string>
@@ -96,6 +98,8 @@ TEST_P(ValidateFieldTest, ConvertsOrCuts)
         break;
     case ValueKind::Float:
         EXPECT_FLOAT_EQ(result.floatValue, static_cast<float>(c.value));
+        // A zero must not come out as -0, which the field would show as "-0.000".
+        EXPECT_EQ(std::signbit(result.floatValue), std::signbit(c.value));
         EXPECT_EQ(result.intValue, 0);
         break;
     case ValueKind::Double:

@@ -121,6 +121,7 @@ INSTANTIATE_TEST_SUITE_P(Values, CheckedFieldTest,
         CheckedCase {"ThirdsRounded", "2 2/3", true, 9, 2.667f, true},
         CheckedCase {"ZeroDenominator", "1 3/0", true, 9, 1.0f, true},
         CheckedCase {"NegativeMixedFraction", "-1 1/2", true, 10, -1.5f, true},
+        CheckedCase {"LeadingBlanksBeforeANegativeFraction", " -1 1/2", true, 10, -1.5f, true},
         CheckedCase {"SlashInTheWrongPlace", "1/3 4", true, 9, 1.0f, false},
         CheckedCase {"Empty", "", true, 9, 0.0f, false}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -8,6 +8,8 @@
 #include "machining/cutting_data/cutting_data_form.h"
 #include "state/open_dialog_data.h"
 
+#include "common/number_format.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -55,6 +57,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, SpindleSpeedTest,
         // 0.3125 inch at 100 ft/min after the conversions to 7.93752 mm and 30.48 m/min.
         SpindleCase {"InchConvertedValues", 30.48, 7.93752, 1222},
         SpindleCase {"ZeroDiameterGivesNothing", 24.0, 0.0, 0},
+        // 30441.99805 in single precision: the formula needs double.
+        SpindleCase {"DoublePrecisionKeepsTheLastRevolution", 263.0, 2.75, 30442},
         SpindleCase {"HugeSpeedSaturates", 1e12, 0.001, std::numeric_limits<std::int32_t>::max()}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -86,6 +90,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, RotaryFeedTest,
     ::testing::Values(RotaryCase {"Feed1000Radius50", 1000.0f, 50.0f, 1146.0f}, // 1145.92
         RotaryCase {"FractionAboveHalfRoundsUp", 100.0f, 50.0f, 115.0f}, // 114.59
         RotaryCase {"FractionBelowHalfTruncates", 10.0f, 50.0f, 11.0f}, // 11.46
+        // 248.5 exactly in single precision (248.49998 in double): half goes up.
+        RotaryCase {"FractionOfExactlyHalfRoundsUp", 379.5f, 87.5f, 249.0f},
         RotaryCase {"RadiusZero", 1000.0f, 0.0f, 0.0f}, RotaryCase {"FeedZero", 0.0f, 50.0f, 0.0f}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -115,9 +121,19 @@ INSTANTIATE_TEST_SUITE_P(Cases, SelectSpeedStepsTest,
         StepCase {"EmptySlotsBehindTheTable", 100, steps({500, 1000}), {500, 1000, 1000}},
         StepCase {"AboveTheHighestStep", 5000, steps({500, 1000, 2000}), {2000, 1000, 1000}},
         StepCase {"EmptyTableGivesZeros", 381, steps({}), {0, 0, 0}},
+        // The first of two equal steps wins; its equal neighbour is no step higher, so
+        // higher falls back to the second entry of the table.
+        StepCase {"EqualNeighbouringSteps", 300, steps({100, 200, 300, 300}), {300, 200, 200}},
         StepCase {"FractionalStepsTruncated", 381, steps({99.9f, 380.7f, 500.5f}), {380, 99, 500}},
         StepCase {"DamagedEntryNeverWins", 381, steps({std::nanf(""), 400, 500}), {400, 400, 500}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CuttingDataFormulas, CuttingSpeedIsComputedInDoubleAndRoundedOnce)
+{
+    // In single precision throughout, 1.25 x pi x 5650 / 1000 shows as 22.188.
+    EXPECT_EQ(cformat("%6.3f", CuttingSpeed(5650, 1.25f)), "22.187");
+    EXPECT_EQ(cformat("%6.3f", CuttingSpeed(381, 20.0f)), "23.939");
+}
 
 TEST(CuttingDataFormulas, FullTableUsesEveryEntry)
 {
@@ -360,6 +376,57 @@ TEST_F(CuttingDataFormTest, FillFromEmptyOrDamagedBlockKeepsTheDefaults)
     EXPECT_EQ(inch.inputText(CuttingInput::PlungePercent), "50");
     EXPECT_FLOAT_EQ(inch.inputValue(CuttingInput::Radius), 0.0f);
     EXPECT_EQ(inch.feedMode(), FeedMode::SpeedOnly);
+}
+
+TEST_F(CuttingDataFormTest, CountsBeyondTheIntegerRangeAreHeldAtItsEdge)
+{
+    // What a typed count of 2147483647 gives, the largest count there is.
+    auto results = [&](const char* teeth, const char* percent) {
+        CuttingDataForm form(0);
+        form.setFeedMode(FeedMode::PerTooth);
+        type(form, CuttingInput::FeedPerTooth, "0.05");
+        type(form, CuttingInput::Teeth, teeth);
+        type(form, CuttingInput::PlungePercent, percent);
+        EXPECT_TRUE(form.calculateCommand(machine));
+        return std::vector<std::string> {form.resultText(CuttingResult::FeedRate),
+            form.resultText(CuttingResult::PlungeFeed), form.resultText(CuttingResult::CorrectedPlungeFeed)};
+    };
+    const auto edge = results("2147483647", "2147483647");
+    for (const std::string& text : edge)
+        EXPECT_EQ(text.find('-'), std::string::npos) << text;
+    EXPECT_EQ(results("4444444444", "2147483647"), edge);
+    EXPECT_EQ(results("2147483647", "4444444444"), edge);
+
+    // A tool handed over with the largest count: a float holds it as 2^31, one beyond.
+    ToolHandOver tool {};
+    tool.diameter = 20.0f;
+    tool.cuttingSpeed = 24.0f;
+    tool.feedPerTooth = 0.05f;
+    tool.teeth = std::numeric_limits<std::int32_t>::max();
+    CuttingDataForm handed(0);
+    handed.takeOverTool(tool);
+    type(handed, CuttingInput::PlungePercent, "2147483647");
+    ASSERT_TRUE(handed.calculateCommand(machine));
+    EXPECT_EQ(handed.resultText(CuttingResult::FeedRate), edge[0]);
+    EXPECT_EQ(handed.resultText(CuttingResult::PlungeFeed), edge[1]);
+}
+
+TEST_F(CuttingDataFormTest, AStoredCountOutOfRangeCountsAsZero)
+{
+    for (float stored : {3e9f, -3e9f, std::numeric_limits<float>::quiet_NaN(), 2147483648.0f}) {
+        CuttingDataBlock block {};
+        block.diameter = 10.0f;
+        block.cuttingSpeed = 100.0f;
+        block.teeth = stored;
+        CuttingDataForm form(0);
+        form.fill(block);
+        EXPECT_EQ(form.inputText(CuttingInput::Teeth), "0") << stored;
+    }
+    CuttingDataBlock block {};
+    block.teeth = 2147483520.0f; // the largest float below 2^31 is in range
+    CuttingDataForm form(0);
+    form.fill(block);
+    EXPECT_EQ(form.inputText(CuttingInput::Teeth), "2147483520");
 }
 
 std::vector<std::string> reportLabels(const std::string& report)

@@ -91,6 +91,10 @@ TEST(AesCbc, TwoBlocksMatchOpenSslCommandLineBothWays)
     std::vector<std::uint8_t> decrypted(plain.size());
     ASSERT_TRUE(cipher.decrypt(testKey(), encrypted, decrypted));
     EXPECT_EQ(decrypted, plain);
+    // In place, as the options file decrypts, the chaining still uses the cipher text.
+    std::vector<std::uint8_t> inPlace = encrypted;
+    ASSERT_TRUE(cipher.decrypt(testKey(), inPlace, inPlace));
+    EXPECT_EQ(inPlace, plain);
 }
 
 TEST(AesCbc, RefusesPartialBlocksAndMismatchedOutput)

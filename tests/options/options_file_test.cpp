@@ -119,6 +119,49 @@ protected:
     OptionsFile m_file {m_cipher};
 };
 
+TEST(OptionsRecordLayout, EveryGlobalFieldSitsAtItsStoredOffset)
+{
+    // Each field set alone in a zero record shows up at exactly these bytes of the
+    // stored record, which every options file ever written relies on.
+    constexpr std::size_t kSettings = 10 * 965'768;
+    struct Case {
+        const char* name;
+        std::function<void(GlobalSettings&)> set;
+        std::size_t offset;
+        std::size_t size;
+    };
+    const Case cases[] = {
+        {"unitSystem", [](GlobalSettings& g) { g.unitSystem = 1; }, 0, 1},
+        {"volumeUnit", [](GlobalSettings& g) { g.volumeUnit = 9; }, 1, 1},
+        {"unitSystemChanged", [](GlobalSettings& g) { g.unitSystemChanged = 1; }, 2, 1},
+        {"volumeUnitChanged", [](GlobalSettings& g) { g.volumeUnitChanged = 1; }, 3, 1},
+        {"currentMachine", [](GlobalSettings& g) { g.currentMachine = 9; }, 4, 1},
+        {"changed", [](GlobalSettings& g) { g.changed = 1; }, 5, 1},
+        {"dialogChanged", [](GlobalSettings& g) { std::fill(g.dialogChanged, g.dialogChanged + 4, 1); }, 6, 4},
+        {"openReportsAutomatically", [](GlobalSettings& g) { g.openReportsAutomatically = 1; }, 10, 1},
+        {"copyUnitsToClipboard", [](GlobalSettings& g) { g.copyUnitsToClipboard = 1; }, 11, 1},
+        {"restartMarker", [](GlobalSettings& g) { g.restartMarker = 1; }, 12, 1},
+        {"safetyValue", [](GlobalSettings& g) { g.safetyValue = 1.2345678f; }, 16, 4},
+        {"startPageIsLastUsed", [](GlobalSettings& g) { g.startPageIsLastUsed = 1; }, 20, 1},
+        {"calculationLevel", [](GlobalSettings& g) { g.calculationLevel = 2; }, 21, 1},
+    };
+    for (const Case& c : cases) {
+        auto record = newRecord();
+        c.set(record->settings);
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(record.get());
+        std::size_t first = kOptionsStoredSize;
+        std::size_t last = 0;
+        for (std::size_t i = 0; i < kOptionsStoredSize; ++i) {
+            if (bytes[i] != 0) {
+                first = std::min(first, i);
+                last = i;
+            }
+        }
+        EXPECT_EQ(first, kSettings + c.offset) << c.name;
+        EXPECT_EQ(last + 1 - first, c.size) << c.name;
+    }
+}
+
 TEST_F(OptionsFileTest, RoundTripKeepsEveryStoredByteAndResetsMarkerAndPageFlags)
 {
     auto written = newRecord();
@@ -404,6 +447,30 @@ INSTANTIATE_TEST_SUITE_P(Cases, DamagedFile,
         DamagedFileCase {"KeyDerivationFails", kIntact, FailAt::DeriveKey, "Decrypt1"},
         DamagedFileCase {"DecryptionFails", kIntact, FailAt::Decrypt, "Decrypt2"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(OptionsReadFailure, EachStatusSaysWhatMayBeDoneWithTheFileAndHasItsText)
+{
+    struct Case {
+        OptionsStatus status;
+        OptionsReadFailure failure;
+        const char* text;
+    };
+    const Case cases[] = {
+        {OptionsStatus::Ok, OptionsReadFailure::None, ""},
+        {OptionsStatus::NotFound, OptionsReadFailure::Missing, "LesenBIN_OPT"},
+        {OptionsStatus::OpenFailed, OptionsReadFailure::Unreadable, "LesenBIN_OPT"},
+        {OptionsStatus::ReadFailed, OptionsReadFailure::Damaged, "Readfile1"},
+        {OptionsStatus::ReadIoFailed, OptionsReadFailure::Transient, "Readfile1"},
+        {OptionsStatus::ReadKeyFailed, OptionsReadFailure::Transient, "Decrypt1"},
+        {OptionsStatus::DecryptFailed, OptionsReadFailure::Transient, "Decrypt2"},
+        // Never an empty box: a lack of memory is said in words.
+        {OptionsStatus::ReadOutOfMemory, OptionsReadFailure::Transient, "Error allocating memory"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(readFailureOf(c.status), c.failure) << c.text;
+        EXPECT_EQ(optionsMessageText(c.status), c.text);
+    }
+}
 
 TEST_F(OptionsFileTest, FolderInPlaceOfTheFileCannotBeOpened)
 {

@@ -1,6 +1,7 @@
 // The termios back end and OpenPort on pseudo-terminals, with the master side playing
 // the machine control.
 
+#include "common/text_lookup.h"
 #include "serial/posix_line_mapping.h"
 #include "serial/posix_serial_port.h"
 #include "serial/serial_jobs.h"
@@ -71,8 +72,11 @@ TEST_F(PtyPortTest, ListedBaudRatesAreAppliedExactlyAndOthersKeepTheDriversRate)
     ASSERT_TRUE(OpenPortWithSettings(port, Settings(2400), PortDirection::Send));
     port.close();
     // Each case opens on top of the previous one; an unlisted rate keeps what is there.
-    const BaudCase cases[] = {{128000, 128000}, {12345, 128000}, {256000, 256000}, {14400, 14400}, {56000, 56000},
-        {0, 56000}, {115200, 115200}, {230400, 115200}, {110, 110}};
+    // Every listed rate reaches the port exactly, each after an unlisted one that keeps
+    // the rate before it.
+    const BaudCase cases[] = {{110, 110}, {12345, 110}, {300, 300}, {600, 600}, {1200, 1200}, {2400, 2400},
+        {4800, 4800}, {9600, 9600}, {0, 9600}, {14400, 14400}, {19200, 19200}, {38400, 38400}, {56000, 56000},
+        {230400, 56000}, {57600, 57600}, {115200, 115200}, {128000, 128000}, {256000, 256000}, {1, 256000}};
     for (const BaudCase& c : cases) {
         ASSERT_TRUE(OpenPortWithSettings(port, Settings(c.stored), PortDirection::Receive)) << c.stored;
         LineSettings line;
@@ -174,17 +178,52 @@ TEST_F(PtyPortTest, StopBitsReachTheTerminalInBothDirections)
     }
 }
 
-TEST_F(PtyPortTest, AFormatTheDriverRejectsChangesNothing)
+TEST_F(PtyPortTest, ARefusedSettingFailsTheOpenWithAMessageNamingIt)
 {
-    ASSERT_TRUE(OpenPortWithSettings(port, Settings(19200), PortDirection::Send));
+    struct Case {
+        const char* name;
+        std::uint32_t dataBits;
+        std::uint8_t flow;
+        std::uint8_t xoff;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"four data bits, which the list offers", 4, kFlowNone, kXoffByte,
+            "*Die Schnittstelle lehnt diese Einstellung ab: *Datenbits 4"},
+        {"XON equal to XOFF", 8, kFlowXonXoff, kXonByte,
+            "*Die Schnittstelle lehnt diese Einstellung ab: *XON-Zeichen gleich XOFF-Zeichen (17)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(OpenPortWithSettings(port, Settings(19200), PortDirection::Send));
+        port.close();
+        SerialSettings s = Settings(38400, c.flow);
+        s.dataBits = c.dataBits;
+        s.xoffChar = c.xoff;
+        s.softwareFlowOut = 1;
+        s.softwareFlowIn = 1;
+        PortOpenReport report;
+        EXPECT_FALSE(OpenPortWithSettings(port, s, PortDirection::Send, &report));
+        // Nothing can be sent or armed on a port left in the driver's old settings.
+        EXPECT_FALSE(port.isOpen());
+        EXPECT_EQ(report.step, PortOpenStep::LineRefused);
+        const auto box = PortOpenMessage(report, BuiltinTexts());
+        ASSERT_TRUE(box.has_value());
+        EXPECT_EQ(box->text, c.text);
+        EXPECT_EQ(box->caption, "RS232");
+        EXPECT_EQ(box->icon, MessageIcon::Error);
+    }
+    // An open that worked, or a port that could not be opened at all, gives no such box.
+    PortOpenReport report;
+    ASSERT_TRUE(OpenPortWithSettings(port, Settings(19200), PortDirection::Send, &report));
+    EXPECT_EQ(report.step, PortOpenStep::Opened);
+    EXPECT_FALSE(PortOpenMessage(report, BuiltinTexts()).has_value());
     port.close();
-    SerialSettings s = Settings(38400);
-    s.dataBits = 4; // no terminal sends four-bit characters
-    ASSERT_TRUE(OpenPortWithSettings(port, s, PortDirection::Send));
-    LineSettings line;
-    ASSERT_TRUE(port.lineSettings(line));
-    EXPECT_EQ(line.baudRate, 19200u);
-    EXPECT_EQ(line.byteSize, 8);
+    SerialSettings missing = Settings();
+    missing.portNumber = 2;
+    EXPECT_FALSE(OpenPortWithSettings(port, missing, PortDirection::Send, &report));
+    EXPECT_EQ(report.step, PortOpenStep::PortFailed);
+    EXPECT_FALSE(PortOpenMessage(report, BuiltinTexts()).has_value());
 }
 
 struct FlowCase {

@@ -298,6 +298,34 @@ TEST_F(ScriptedReceiveTest, IdleReadsBetweenBytesDoNotEndTheReceiveBeforeTheLimi
     EXPECT_TRUE(succeeded);
 }
 
+TEST_F(ScriptedReceiveTest, ATransferThatFillsTheAreaToItsLastByteIsRefused)
+{
+    // The area holds its size less one bytes of text; the last byte is the terminator.
+    struct Case {
+        std::size_t bytes;
+        bool succeeded;
+        std::size_t kept;
+    };
+    constexpr std::size_t kArea = 16;
+    for (const Case& c : {Case {kArea - 2, true, kArea - 2}, Case {kArea - 1, true, kArea - 1},
+             Case {kArea, false, kArea - 1}, Case {kArea + 1, false, kArea - 1}}) {
+        ScriptedPort scripted;
+        scripted.open("COM1");
+        scripted.pushEvent(line_event::kCharReceived);
+        for (std::size_t i = 0; i < c.bytes; ++i)
+            scripted.reads.push_back('a' + static_cast<int>(i));
+        SerialLinkState linkState;
+        RecordingEvents recorded;
+        std::vector<char> area(kArea, '\0');
+        ReceiveTarget target {area, 0};
+        std::uint32_t received = 0;
+        EXPECT_EQ(ReceiveToBuffer(scripted, linkState, recorded, texts, target, received), c.succeeded) << c.bytes;
+        EXPECT_EQ(received, c.bytes);
+        EXPECT_EQ(std::string(area.data()), std::string("abcdefghijklmnopq").substr(0, c.kept)) << c.bytes;
+        EXPECT_EQ(area[kArea - 1], '\0');
+    }
+}
+
 TEST_F(ScriptedReceiveTest, ReceiveTextComesFromTheLanguageModuleWhenLoaded)
 {
     class English : public TextLookup {
@@ -335,6 +363,35 @@ TEST(ReceiveWorkerTest, AnIdleLimitAbove2To31EndsAtTheFirstEmptyRead)
     ReceiveWorker(port, counter, 0x8000'0000u, target, stop);
     EXPECT_EQ(std::string(area.data()), "A");
     EXPECT_EQ(counter, 1u);
+}
+
+TEST(ReceiveWorkerTest, AHugeIdleLimitIsHeldAtTheLongestSilence)
+{
+    struct Case {
+        std::uint32_t idleLimit;
+        int emptyReadsBetween;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0x7FFF'FFFFu, kMaxIdleLimit, "AB"},
+        {0x7FFF'FFFFu, kMaxIdleLimit + 1, "A"},
+        {kMaxIdleLimit + 1, kMaxIdleLimit + 1, "A"},
+        {kMaxIdleLimit, kMaxIdleLimit, "AB"},
+        {kMaxIdleLimit - 1, kMaxIdleLimit, "A"},
+    };
+    for (const Case& c : cases) {
+        ScriptedPort port;
+        port.reads.push_back('A');
+        port.reads.insert(port.reads.end(), static_cast<std::size_t>(c.emptyReadsBetween), -1);
+        port.reads.push_back('B');
+        std::atomic<std::uint32_t> counter {0};
+        std::atomic<std::uint8_t> stop {0};
+        std::vector<char> area(16, '\0');
+        ReceiveTarget target {area, 0};
+        // Without the ceiling the first two would wait for 2^31 empty reads.
+        ReceiveWorker(port, counter, c.idleLimit, target, stop);
+        EXPECT_EQ(std::string(area.data()), c.text) << c.idleLimit << " " << c.emptyReadsBetween;
+    }
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "machining/cutting_data/cutting_data.h"
 
+#include "common/int_conversion.h"
+
 #include <cmath>
 #include <limits>
 
@@ -7,15 +9,7 @@ namespace kvt {
 
 std::int32_t truncateToInt(double value)
 {
-    if (std::isnan(value))
-        return 0;
-    constexpr double highest = static_cast<double>(std::numeric_limits<std::int32_t>::max());
-    constexpr double lowest = static_cast<double>(std::numeric_limits<std::int32_t>::min());
-    if (value >= highest)
-        return std::numeric_limits<std::int32_t>::max();
-    if (value <= lowest)
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(value);
+    return clampToInt32(value);
 }
 
 std::int32_t SpindleSpeed(double cuttingSpeed, double diameter)

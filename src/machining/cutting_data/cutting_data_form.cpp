@@ -2,6 +2,7 @@
 
 #include "common/field_description.h"
 #include "common/field_validation.h"
+#include "common/int_conversion.h"
 #include "common/number_format.h"
 #include "common/report_writer.h"
 #include "common/stamps.h"
@@ -288,7 +289,7 @@ bool CuttingDataForm::calculate(std::span<const float, kSpeedStepTableSize> step
     m_calculated.stepSpeed = s;
     m_calculated.correctedCuttingSpeed = correctedSpeed;
 
-    const auto percent = static_cast<std::int32_t>(inputValue(CuttingInput::PlungePercent));
+    const std::int32_t percent = clampToInt32(inputValue(CuttingInput::PlungePercent));
     auto feeds = [&](float feedRate, float correctedFeedRate, bool rotary) {
         m_calculated.feedRate = feedRate;
         m_calculated.correctedFeedRate = correctedFeedRate;
@@ -316,7 +317,7 @@ bool CuttingDataForm::calculate(std::span<const float, kSpeedStepTableSize> step
     }
     case FeedMode::PerTooth: {
         const float fz = metric(CuttingInput::FeedPerTooth);
-        const auto z = static_cast<std::int32_t>(inputValue(CuttingInput::Teeth));
+        const std::int32_t z = clampToInt32(inputValue(CuttingInput::Teeth));
         feeds(FeedRatePerTooth(n, z, fz), FeedRatePerTooth(s, z, fz), true);
         break;
     }
@@ -345,7 +346,7 @@ bool CuttingDataForm::fill(const CuttingDataBlock& block)
     number(CuttingInput::FeedPerTooth, block.feedPerTooth);
     number(CuttingInput::DwellRevolutions, block.dwellRevolutions);
     number(CuttingInput::Radius, block.radius);
-    setInputInteger(CuttingInput::Teeth, truncateToInt(sane(block.teeth)));
+    setInputInteger(CuttingInput::Teeth, storedToInt32(block.teeth));
     setInputInteger(CuttingInput::PlungePercent, std::max(block.plungePercent, 0));
 
     const bool inch = m_unitSystem == kUnitSystemInch;
@@ -392,7 +393,7 @@ CuttingDataBlock CuttingDataForm::store(bool openReportAutomatically) const
     block.radius = metric(CuttingInput::Radius);
     block.teeth = inputValue(CuttingInput::Teeth);
     block.dwellRevolutions = inputValue(CuttingInput::DwellRevolutions);
-    block.plungePercent = static_cast<std::int32_t>(inputValue(CuttingInput::PlungePercent));
+    block.plungePercent = clampToInt32(inputValue(CuttingInput::PlungePercent));
     block.feedModeFlags[static_cast<int>(m_feedMode) - 1] = 1;
     block.speedStepFlags[static_cast<int>(m_stepChoice)] = 1;
     block.resultsValid = m_resultsValid ? 1 : 0;
@@ -413,9 +414,8 @@ std::string CuttingDataForm::reportText(const TextLookup& texts, int languageCod
 
     auto input = [&](CuttingInput which) {
         const FieldDescription& info = kInputs[index(which)];
-        const std::string value = info.valueKind == ValueKind::Integer
-            ? cformat("%d", inputValue(which)) // saturates where a cast of a damaged value would not
-            : format(inputValue(which));
+        const std::string value = info.valueKind == ValueKind::Integer ? cformat("%i", clampToInt32(inputValue(which)))
+                                                                       : format(inputValue(which));
         const FieldDescription& label
             = which == CuttingInput::FeedPerRevolution && m_feedMode == FeedMode::PerRevolutionAxial
             ? kAxialFeedReportLabel
