@@ -3,7 +3,9 @@
 #include "app/app_controller.h"
 #include "app/pages.h"
 #include "app/title_only_window.h"
+#include "machining/cut_to_length/cut_to_length_window.h"
 #include "machining/cutting_data/cutting_data_window.h"
+#include "machining/eccentric_turning/eccentric_turning_window.h"
 #include "options/options_dialog.h"
 
 #include <array>
@@ -15,6 +17,8 @@ namespace {
 // One line per window.
 constexpr std::array kWindowFactories = {
     WindowFactoryEntry {page::CuttingData, &makeWindow<CuttingDataWindow>},
+    WindowFactoryEntry {page::EccentricTurning, &makeWindow<EccentricTurningWindow>},
+    WindowFactoryEntry {page::CutToLength, &makeWindow<CutToLengthWindow>},
 };
 
 } // namespace
