@@ -129,9 +129,14 @@ void CutSetupPicture::paintEvent(QPaintEvent*)
     dashed.setCosmetic(true);
     dashed.setStyle(Qt::DashLine);
     painter.setPen(dashed);
-    painter.drawLine(QPointF(cut, kPartTop - 6.0), QPointF(cut, kPartBottom + 30.0));
+    painter.drawLine(QPointF(cut, kPartTop - 6.0), QPointF(cut, kPartBottom + 12.0));
+    // X is where the tool stands: its far side for a parting tool or a raw side B, its
+    // centre when side B is finished.
+    const bool centre = !lathe && m_side == SideB::Usable;
+    const double mark = cut + toward * (centre ? kTool / 2.0 : kTool);
+    painter.drawLine(QPointF(mark, kPartBottom + 4.0), QPointF(mark, kPartBottom + 30.0));
     painter.setPen(dimension);
-    painter.drawText(QRectF(cut - 10.0, kPartBottom + 30.0, 20.0, 14.0), Qt::AlignCenter, QStringLiteral("X"));
+    painter.drawText(QRectF(mark - 10.0, kPartBottom + 30.0, 20.0, 14.0), Qt::AlignCenter, QStringLiteral("X"));
 
     // The axis with its origin: plus points away from the origin.
     const double axisY = kHeight - 12.0;

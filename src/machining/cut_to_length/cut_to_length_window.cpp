@@ -52,7 +52,9 @@ void CutToLengthWindow::buildControls()
         m_operation->addItem(QString());
     operationLayout->addWidget(m_operation);
     left->addWidget(m_operationBox);
-    connect(m_operation, &QComboBox::activated, this, [this](int row) {
+    connect(m_operation, &QComboBox::currentIndexChanged, this, [this](int row) {
+        if (row < 0 || row > 2 || static_cast<CutOperation>(row + 1) == m_form.operation())
+            return;
         m_form.setOperation(static_cast<CutOperation>(row + 1));
         showForm();
     });
@@ -88,11 +90,17 @@ void CutToLengthWindow::buildControls()
         }
         return group;
     };
-    connect(radioPair(m_originBox, m_originButtons, "origin"), &QButtonGroup::idClicked, this, [this](int id) {
-        m_form.setOrigin(static_cast<AxisOrigin>(id));
-        showForm();
-    });
-    connect(radioPair(m_sideBox, m_sideButtons, "side"), &QButtonGroup::idClicked, this, [this](int id) {
+    // Toggled rather than clicked: a screen reader checks a radio button without a click.
+    connect(radioPair(m_originBox, m_originButtons, "origin"), &QButtonGroup::idToggled, this,
+        [this](int id, bool checked) {
+            if (!checked || static_cast<AxisOrigin>(id) == m_form.origin())
+                return;
+            m_form.setOrigin(static_cast<AxisOrigin>(id));
+            showForm();
+        });
+    connect(radioPair(m_sideBox, m_sideButtons, "side"), &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (!checked || static_cast<SideB>(id) == m_form.side())
+            return;
         m_form.setSide(static_cast<SideB>(id));
         showForm();
     });

@@ -23,11 +23,13 @@ void drawJaw(QPainter& painter, double angleDegrees, double innerRadius)
 {
     painter.save();
     painter.rotate(angleDegrees);
-    // The jaw stands on the x axis, its face at innerRadius.
+    // The jaw stands on the x axis, its face at innerRadius, its back inside the body.
+    constexpr double step = 76.0;
+    constexpr double back = 88.0;
     painter.setBrush(QColor(90, 90, 100));
-    painter.drawRect(QRectF(innerRadius, -11.0, 34.0, 22.0));
+    painter.drawRect(QRectF(innerRadius, -11.0, step - innerRadius, 22.0));
     painter.setBrush(QColor(120, 120, 132));
-    painter.drawRect(QRectF(innerRadius + 34.0, -15.0, 10.0, 30.0));
+    painter.drawRect(QRectF(step, -15.0, back - step, 30.0));
     painter.restore();
 }
 
