@@ -89,8 +89,7 @@ void CutSetupPicture::paintEvent(QPaintEvent*)
         painter.setBrush(QColor(235, 150, 40));
         const QPointF centre(cut + toward * kTool / 2.0, (kPartTop + kPartBottom) / 2.0);
         painter.drawEllipse(centre, kTool / 2.0, kTool / 2.0);
-        painter.drawText(
-            QRectF(centre.x() - 10.0, kPartBottom + 2.0, 20.0, 14.0), Qt::AlignCenter, QStringLiteral("W"));
+        painter.drawText(QRectF(centre.x() - 10.0, kPartTop - 18.0, 20.0, 14.0), Qt::AlignCenter, QStringLiteral("W"));
     }
 
     // Side B: a raw face is drawn ragged, a finished one straight and thick.
