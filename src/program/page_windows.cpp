@@ -5,8 +5,10 @@
 #include "app/title_only_window.h"
 #include "design/flanges/flange_window.h"
 #include "machining/coolant/coolant_window.h"
+#include "machining/cut_to_length/cut_to_length_window.h"
 #include "machining/cutting_data/cutting_data_window.h"
 #include "machining/dividing_head/dividing_head_window.h"
+#include "machining/eccentric_turning/eccentric_turning_window.h"
 #include "machining/sine_bar/sine_bar_window.h"
 #include "options/options_dialog.h"
 #include "tooldb/tool_management_window.h"
@@ -25,6 +27,8 @@ constexpr std::array kWindowFactories = {
     WindowFactoryEntry {page::Flanges, &makeWindow<FlangeWindow>},
     WindowFactoryEntry {page::Coolant, &makeWindow<CoolantWindow>},
     WindowFactoryEntry {page::ToolManagement, &makeWindow<ToolManagementWindow>},
+    WindowFactoryEntry {page::EccentricTurning, &makeWindow<EccentricTurningWindow>},
+    WindowFactoryEntry {page::CutToLength, &makeWindow<CutToLengthWindow>},
 };
 
 } // namespace

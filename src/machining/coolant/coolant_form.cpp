@@ -34,21 +34,21 @@ constexpr InputInfo input(int id, const char* builtin, FieldKind kind, int toolt
 }
 
 constexpr std::array<InputInfo, kCoolantInputCount> kInputs = {{
-    input(71200, "*Istmenge Mischung:", FieldKind::Volume, 71300, "*Menge der Emulsion, die jetzt im Tank ist"),
-    input(71201, "*Istkonzentration:", FieldKind::Concentration, 71301,
+    input(71200, "*Istmenge Mischung:", FieldKind::Volume, 71500, "*Menge der Emulsion, die jetzt im Tank ist"),
+    input(71201, "*Istkonzentration:", FieldKind::Concentration, 71501,
         "*Konzentration der Emulsion im Tank; mit Refraktometer der Ablesewert"),
     input(
-        71202, "*Sollmenge Mischung:", FieldKind::Volume, 71302, "*Menge der Emulsion, die der Tank danach haben soll"),
-    input(71203, "*Sollkonzentration:", FieldKind::Concentration, 71303,
+        71202, "*Sollmenge Mischung:", FieldKind::Volume, 71502, "*Menge der Emulsion, die der Tank danach haben soll"),
+    input(71203, "*Sollkonzentration:", FieldKind::Concentration, 71503,
         "*Konzentration, die die Emulsion haben soll; mit Refraktometer der Ablesewert"),
-    input(71204, "*Breite Tank", FieldKind::Length, 71304, "*Innere Breite des Tanks"),
-    input(71205, "*Länge Tank", FieldKind::Length, 71305, "*Innere Länge des Tanks"),
-    input(71206, "*Füllhöhe", FieldKind::Length, 71306, "*Höhe der Emulsion im Tank"),
-    input(71207, "*Eckenradius", FieldKind::Length, 71307, "*Radius der vier inneren Ecken des Tanks"),
-    input(71208, "*Höheneinheit", FieldKind::Length, 71308, "*Höhe, für die das Volumen pro Höheneinheit gilt"),
-    input(71209, "*Vol pro Höheneinheit", FieldKind::Volume, 71309,
+    input(71204, "*Breite Tank", FieldKind::Length, 71504, "*Innere Breite des Tanks"),
+    input(71205, "*Länge Tank", FieldKind::Length, 71505, "*Innere Länge des Tanks"),
+    input(71206, "*Füllhöhe", FieldKind::Length, 71506, "*Höhe der Emulsion im Tank"),
+    input(71207, "*Eckenradius", FieldKind::Length, 71507, "*Radius der vier inneren Ecken des Tanks"),
+    input(71208, "*Höheneinheit", FieldKind::Length, 71508, "*Höhe, für die das Volumen pro Höheneinheit gilt"),
+    input(71209, "*Vol pro Höheneinheit", FieldKind::Volume, 71509,
         "*Volumen, das eine Höheneinheit Füllhöhe im Tank ausmacht"),
-    input(71210, "*Faktor:", FieldKind::Plain, 71310,
+    input(71210, "*Faktor:", FieldKind::Plain, 71510,
         "*Refraktometerfaktor des Konzentrats: Konzentration = Ablesewert x Faktor"),
 }};
 
