@@ -246,8 +246,7 @@ void CalculationsDialog::buildControls()
 
     auto* buttons = new QHBoxLayout;
     layout->addLayout(buttons);
-    auto button = [this, buttons](const char* name, int id, std::string_view builtin, int tipId,
-                      std::string_view tip) {
+    auto button = [this, buttons](const char* name, int id, std::string_view builtin, int tipId, std::string_view tip) {
         auto* b = new QPushButton(text(id, builtin), this);
         b->setObjectName(QString::fromLatin1(name));
         b->setAccessibleName(b->text());
@@ -259,7 +258,8 @@ void CalculationsDialog::buildControls()
     m_menuButton = button("menuButton", 67609, "*Menü", 67695, "*Die anderen Funktionen, der Report und die Optionen");
     m_calculateButton = button("calculateButton", 67605, "*Berechnen", 67691, "*Die Eingaben berechnen");
     m_calculateButton->setDefault(true);
-    m_copyButton = button("copyButton", 67606, "*Ergebnis kop.", 67692, "*Die Ergebnisse in die Zwischenablage kopieren");
+    m_copyButton
+        = button("copyButton", 67606, "*Ergebnis kop.", 67692, "*Die Ergebnisse in die Zwischenablage kopieren");
     m_backButton = button("backButton", 67607, "*Zurück", 67693, "*Zum vorigen Fenster zurückkehren");
     buttons->addStretch();
     m_quitButton = button("quitButton", 67608, "*Beenden", 67694, "*Kalvora Tools beenden");
@@ -422,44 +422,44 @@ void CalculationsDialog::showMenu()
     report->setEnabled(m_form.hasReport());
     connect(report, &QAction::triggered, this, &CalculationsDialog::writeAndOpenReport, Qt::QueuedConnection);
     menu->addSeparator();
-    const std::function<void(QMenu*, const std::vector<MenuItem>&)> add = [&](QMenu* target,
-                                                                            const std::vector<MenuItem>& items) {
-        for (const MenuItem& item : items) {
-            if (item.kind == MenuItemKind::Separator) {
-                target->addSeparator();
-            } else if (item.kind == MenuItemKind::Popup) {
-                add(target->addMenu(qs(item.text)), item.children);
-            } else {
-                QAction* action = target->addAction(qs(item.text));
-                action->setCheckable(item.checked);
-                action->setChecked(item.checked);
-                const MenuCommand command = item.command;
-                const int targetValue = item.target;
-                connect(
-                    action, &QAction::triggered, this,
-                    [this, command, targetValue] {
-                        storeInputs();
-                        if (command == MenuCommand::OpenPage) {
-                            OpenRequest request;
-                            request.senderPage = page::Calculations;
-                            request.senderWindow = static_cast<QWidget*>(this);
-                            sendOpen(targetValue, request);
-                        } else if (command == MenuCommand::ChooseMachine && m_state.options && targetValue >= 0
-                            && targetValue < static_cast<int>(kMachineCount)) {
-                            m_state.options->settings.currentMachine = static_cast<std::uint8_t>(targetValue);
-                            m_state.options->settings.changed = 1;
-                        } else if (command == MenuCommand::Options) {
-                            // Sent as from the main window: the program refreshes the
-                            // sender afterwards, and this dialog is none of its windows.
-                            m_state.optionsCallerPage = page::Calculations;
-                            m_port.send(m_port.context, static_cast<std::uint32_t>(AppMessage::OpenOptions),
-                                reinterpret_cast<std::intptr_t>(m_state.mainWindow));
-                        }
-                    },
-                    Qt::QueuedConnection);
-            }
-        }
-    };
+    const std::function<void(QMenu*, const std::vector<MenuItem>&)> add
+        = [&](QMenu* target, const std::vector<MenuItem>& items) {
+              for (const MenuItem& item : items) {
+                  if (item.kind == MenuItemKind::Separator) {
+                      target->addSeparator();
+                  } else if (item.kind == MenuItemKind::Popup) {
+                      add(target->addMenu(qs(item.text)), item.children);
+                  } else {
+                      QAction* action = target->addAction(qs(item.text));
+                      action->setCheckable(item.checked);
+                      action->setChecked(item.checked);
+                      const MenuCommand command = item.command;
+                      const int targetValue = item.target;
+                      connect(
+                          action, &QAction::triggered, this,
+                          [this, command, targetValue] {
+                              storeInputs();
+                              if (command == MenuCommand::OpenPage) {
+                                  OpenRequest request;
+                                  request.senderPage = page::Calculations;
+                                  request.senderWindow = static_cast<QWidget*>(this);
+                                  sendOpen(targetValue, request);
+                              } else if (command == MenuCommand::ChooseMachine && m_state.options && targetValue >= 0
+                                  && targetValue < static_cast<int>(kMachineCount)) {
+                                  m_state.options->settings.currentMachine = static_cast<std::uint8_t>(targetValue);
+                                  m_state.options->settings.changed = 1;
+                              } else if (command == MenuCommand::Options) {
+                                  // Sent as from the main window: the program refreshes the
+                                  // sender afterwards, and this dialog is none of its windows.
+                                  m_state.optionsCallerPage = page::Calculations;
+                                  m_port.send(m_port.context, static_cast<std::uint32_t>(AppMessage::OpenOptions),
+                                      reinterpret_cast<std::intptr_t>(m_state.mainWindow));
+                              }
+                          },
+                          Qt::QueuedConnection);
+                  }
+              }
+          };
     add(menu, buildWindowMenu(page::Calculations, m_state.options, texts()));
     menu->popup(m_menuButton->mapToGlobal(QPoint(0, 0)) - QPoint(0, menu->sizeHint().height()));
 }

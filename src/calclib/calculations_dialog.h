@@ -69,10 +69,10 @@ private:
 
     QLineEdit* m_search = nullptr;
     QComboBox* m_combo = nullptr;
-    std::array<QLabel*, kCalcRows> m_inputLabels{};
-    std::array<QLineEdit*, kCalcRows> m_inputs{};
-    std::array<QLabel*, kCalcRows> m_resultLabels{};
-    std::array<QLineEdit*, kCalcRows> m_results{};
+    std::array<QLabel*, kCalcRows> m_inputLabels {};
+    std::array<QLineEdit*, kCalcRows> m_inputs {};
+    std::array<QLabel*, kCalcRows> m_resultLabels {};
+    std::array<QLineEdit*, kCalcRows> m_results {};
     CalculationPicture* m_picture = nullptr;
     QPushButton* m_calculateButton = nullptr;
     QPushButton* m_copyButton = nullptr;

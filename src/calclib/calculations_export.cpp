@@ -28,7 +28,7 @@ void keepLibraryLoaded()
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
         reinterpret_cast<LPCWSTR>(&ShowCalculationsDialog_Common), &module);
 #else
-    Dl_info info{};
+    Dl_info info {};
     if (dladdr(reinterpret_cast<void*>(&ShowCalculationsDialog_Common), &info) && info.dli_fname)
         dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
 #endif
