@@ -419,6 +419,11 @@ void AppController::readOptionsFile()
         if (exists || *message != "LesenBIN_OPT")
             showMessage({*message, "Program Error_QXZR", MessageIcon::Information});
     }
+    // The options offer only the common (1) and the customer library (2); a fresh
+    // installation and a file from before the choice existed hold 0, which would leave
+    // "*Berechnungen" without a window. They get the common library.
+    if (options()->settings.calculationLevel == 0)
+        options()->settings.calculationLevel = 1;
     state()->options = options();
 }
 
