@@ -7,7 +7,10 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <limits>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -239,6 +242,46 @@ TEST(CalculationsFormTest, ReportCollectsEveryCalculation)
     EXPECT_NE(report.find("*Zeit für Umdrehungen [ms]\t: 180 ms\r\n"), std::string::npos);
     EXPECT_NE(report.find("*Drillbit Nummer:\t: f\r\n"), std::string::npos);
     EXPECT_NE(report.find("*Durchmesser [mm]:\t:  6.5278 mm\r\n"), std::string::npos);
+}
+
+} // namespace
+} // namespace kvt
+
+namespace kvt {
+namespace {
+
+std::map<int, std::string> germanPart()
+{
+    std::ifstream in(std::filesystem::path(KVT_LANGUAGE_FOLDER) / "calclib.de_de.txt", std::ios::binary);
+    std::map<int, std::string> texts;
+    for (std::string line; std::getline(in, line);) {
+        const auto tab = line.find('\t');
+        if (line.empty() || line.front() == '#' || tab == std::string::npos)
+            continue;
+        texts[std::stoi(line.substr(0, tab))] = line.substr(tab + 1);
+    }
+    return texts;
+}
+
+TEST(CalculationsFormTest, EveryLabelHasItsGermanTextInTheLanguagePart)
+{
+    const auto part = germanPart();
+    ASSERT_FALSE(part.empty());
+    auto check = [&](const CalcText& text) {
+        if (text.id == 0)
+            return;
+        ASSERT_TRUE(part.count(text.id)) << text.id;
+        EXPECT_EQ("*" + part.at(text.id), text.builtin) << text.id;
+    };
+    for (const CalculatorDescription& d : calculatorDescriptions()) {
+        check(d.name);
+        for (int i = 0; i < d.inputCount; ++i)
+            check(d.inputs[static_cast<std::size_t>(i)]);
+        for (int i = 0; i < d.resultCount; ++i) {
+            check(d.results[static_cast<std::size_t>(i)]);
+            check(d.units[static_cast<std::size_t>(i)]);
+        }
+    }
 }
 
 } // namespace
