@@ -508,6 +508,11 @@ void AppController::readOptionsFile()
         return;
     const std::filesystem::path file = optionsFilePath(dataDir);
     const OptionsReadOutcome outcome = m_services.optionsStorage.read(file, *options());
+    // The options offer only the common (1) and the customer library (2); a fresh
+    // installation and a file from before the choice existed hold 0, which would leave
+    // "*Berechnungen" without a window. They get the common library.
+    if (options()->settings.calculationLevel == 0)
+        options()->settings.calculationLevel = 1;
     state()->options = options();
     m_optionsReadFailed = false;
     m_keepOptionsFile = false;

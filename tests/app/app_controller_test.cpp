@@ -127,6 +127,22 @@ TEST_F(ControllerTest, AStartWithUnchangedSettingsRewritesNone)
     EXPECT_EQ(settings.texts.count("SetupDirKVT32"), 0u);
 }
 
+TEST_F(ControllerTest, CalculationLevelZeroIsReadAsTheCommonLibrary)
+{
+    // A fresh profile has no options file.
+    EXPECT_EQ(started().options()->settings.calculationLevel, 1);
+    controller.reset();
+
+    auto record = std::make_unique<OptionsRecord>();
+    for (std::uint8_t stored : {0, 1, 2}) {
+        record->settings.calculationLevel = stored;
+        storage.stored.assign(reinterpret_cast<const std::uint8_t*>(record.get()),
+            reinterpret_cast<const std::uint8_t*>(record.get()) + kOptionsStoredSize);
+        EXPECT_EQ(started().options()->settings.calculationLevel, stored == 0 ? 1 : stored) << int(stored);
+        controller.reset();
+    }
+}
+
 TEST_F(ControllerTest, OptionsAreSeededFromTheProgramFolderAndBackedUpOnceAfterAnInstallation)
 {
     std::ofstream(root / "bin" / "Options.kvt") << "shipped options";
