@@ -4,6 +4,7 @@
 #include "common/code_page.h"
 #include "common/data_directory.h"
 #include "common/stamps.h"
+#include "common/trusted_folder.h"
 #include "options/options_file.h"
 
 #include <atomic>
@@ -688,7 +689,20 @@ void AppController::runCalculationsLibrary()
         library = programDirectory() / "Kalvora_Tools_Calculations_Common_x86";
         symbol = "ShowCalculationsDialog_Common";
     } else if (level == 2) {
-        library = dataDirectory() / "CustomCalculations" / "32" / "Kalvora_Tools_Calculations_QX_x86";
+        // The customer library is native code from the data folder: it is taken only from
+        // folders that no other user can change, down to the one it lies in.
+        const std::filesystem::path custom = dataDirectory() / "CustomCalculations";
+        const std::filesystem::path folder = custom / (sizeof(void*) == 8 ? "64" : "32");
+        const std::filesystem::path chain[] = {dataDirectory(), custom, folder};
+        if (const auto unsafe = folderOthersMayWrite(chain)) {
+            showMessage({text(75010,
+                             "*Die Kundenbibliothek wird nicht geladen, weil andere Benutzer diesen Ordner ändern "
+                             "können:")
+                    + "\n" + pathToUtf8(*unsafe),
+                text(65470, "*Fehler"), MessageIcon::Warning});
+            return;
+        }
+        library = folder / "Kalvora_Tools_Calculations_QX_x86";
         symbol = "ShowCalculationsDialog_QX";
     } else {
         return;

@@ -383,6 +383,41 @@ TEST_F(ControllerTest, CalculationsWithoutALibraryBringTheSenderBack)
     }
 }
 
+TEST_F(ControllerTest, TheCustomerLibraryComesOnlyFromFoldersNoOtherUserCanChange)
+{
+    AppController& c = started();
+    c.options()->settings.calculationLevel = 2;
+    const std::filesystem::path custom = c.dataDirectory() / "CustomCalculations";
+    const std::filesystem::path own = custom / (sizeof(void*) == 8 ? "64" : "32");
+    OpenRequest request;
+    request.senderPage = 120;
+    request.senderWindow = c.state()->windows.cuttingData;
+
+    c.send(AppMessage::OpenCalculations, request);
+    ASSERT_EQ(system.librariesTried.size(), 1u);
+    EXPECT_EQ(system.librariesTried[0], own / "Kalvora_Tools_Calculations_QX_x86");
+    EXPECT_TRUE(boxes.shown.empty());
+
+    // Any folder on the way that the group or everyone may write to stops the load.
+    for (const std::filesystem::path& folder : {own, custom}) {
+        system.librariesTried.clear();
+        boxes.shown.clear();
+        std::filesystem::permissions(folder, std::filesystem::perms::others_write, std::filesystem::perm_options::add);
+        c.send(AppMessage::OpenCalculations, request);
+        EXPECT_TRUE(system.librariesTried.empty()) << folder;
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_NE(boxes.shown[0].text.find("Kundenbibliothek wird nicht geladen"), std::string::npos);
+        EXPECT_TRUE(boxes.shown[0].text.ends_with("\n" + folder.string())) << boxes.shown[0].text;
+        std::filesystem::permissions(
+            folder, std::filesystem::perms::others_write, std::filesystem::perm_options::remove);
+    }
+    // A missing folder is no place to load from either.
+    std::filesystem::remove_all(own);
+    system.librariesTried.clear();
+    c.send(AppMessage::OpenCalculations, request);
+    EXPECT_TRUE(system.librariesTried.empty());
+}
+
 AppController* g_libraryController = nullptr;
 void fakeLibraryEntry(void* mainWindow, OpenDialogData* state)
 {
