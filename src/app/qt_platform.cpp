@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QMessageBox>
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
@@ -184,11 +183,9 @@ void QtSystemServices::unloadCalculationsLibrary()
     m_library.reset();
 }
 
-bool QtSystemServices::downloadFile(const std::string&, const std::filesystem::path&)
+bool QtSystemServices::downloadFile(const std::string& remotePath, const std::filesystem::path& target)
 {
-    // Downloads need the vendor's server, which is configured with the update check;
-    // until then there is no source to fetch from.
-    return false;
+    return m_downloader && m_downloader(remotePath, target);
 }
 
 void QtSystemServices::postToMainThread(std::function<void()> function)
@@ -242,13 +239,14 @@ void QtWindowHost::runOptionsDialog(WindowHandle sender)
 
 void QtWindowHost::showAbout()
 {
-    QMessageBox::about(QApplication::activeWindow(), QStringLiteral("Kalvora Tools"),
-        QStringLiteral("Kalvora Tools 2025\n%1").arg(QCoreApplication::applicationVersion()));
+    if (m_controller && m_aboutRunner)
+        m_aboutRunner(*m_controller);
 }
 
 void QtWindowHost::showSupportMail()
 {
-    QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:")));
+    if (m_controller && m_supportMailRunner)
+        m_supportMailRunner(*m_controller);
 }
 
 void QtWindowHost::quitApplication()

@@ -43,7 +43,11 @@ private:
 
 class QtSystemServices final : public QObject, public SystemServices {
 public:
+    // Fetches a file of the vendor's server; the program supplies it (src/support).
+    using Downloader = std::function<bool(const std::string& remotePath, const std::filesystem::path& target)>;
+
     ~QtSystemServices() override;
+    void setDownloader(Downloader downloader) { m_downloader = std::move(downloader); }
     std::filesystem::path executablePath() override;
     std::filesystem::path commonDataFolder() override;
     bool openPath(const std::filesystem::path& path) override;
@@ -64,6 +68,7 @@ private:
     int m_lockHandle = -1;
 #endif
     std::unique_ptr<QLibrary> m_library;
+    Downloader m_downloader;
 };
 
 // Creates the function windows of the pages and closes them for the controller.
@@ -71,10 +76,15 @@ class QtWindowHost final : public WindowHost {
 public:
     using WindowFactory = std::function<FunctionWindow*(int page, AppController& controller)>;
     using OptionsRunner = std::function<void(AppController& controller, QWidget* sender)>;
+    // The about dialog and the support mail composer live above the shell; the program
+    // hands them in.
+    using DialogRunner = std::function<void(AppController& controller)>;
 
     void setController(AppController* controller) { m_controller = controller; }
     void setWindowFactory(WindowFactory factory) { m_factory = std::move(factory); }
     void setOptionsRunner(OptionsRunner runner) { m_optionsRunner = std::move(runner); }
+    void setAboutRunner(DialogRunner runner) { m_aboutRunner = std::move(runner); }
+    void setSupportMailRunner(DialogRunner runner) { m_supportMailRunner = std::move(runner); }
     WindowHandle createWindow(int page) override;
     void closeWindow(WindowHandle window) override;
     void setWindowEnabled(WindowHandle window, bool enabled) override;
@@ -88,6 +98,8 @@ private:
     AppController* m_controller = nullptr;
     WindowFactory m_factory;
     OptionsRunner m_optionsRunner;
+    DialogRunner m_aboutRunner;
+    DialogRunner m_supportMailRunner;
 };
 
 QString toQString(const std::filesystem::path& path);

@@ -7,6 +7,9 @@
 #include "app/qt_platform.h"
 #include "common/qt_message_boxes.h"
 #include "program/page_windows.h"
+#include "support/about_dialog.h"
+#include "support/support_mail_dialog.h"
+#include "support/support_network.h"
 
 #include <QApplication>
 
@@ -37,6 +40,18 @@ int main(int argc, char* argv[])
     windows.setController(&controller);
     windows.setWindowFactory([](int page, kvt::AppController& c) { return kvt::createPageWindow(page, c); });
     windows.setOptionsRunner(&kvt::runOptions);
+    // Help and support: the vendor's server, web site and support address come from the
+    // start-up settings and are read anew each time, so a changed setting needs no restart.
+    windows.setAboutRunner([&settings, &boxes](kvt::AppController& c) {
+        kvt::runAboutDialog(kvt::desktopSupportServices(c, settings, boxes));
+    });
+    windows.setSupportMailRunner([&settings, &boxes](kvt::AppController& c) {
+        kvt::runSupportMailDialog(kvt::desktopSupportServices(c, settings, boxes));
+    });
+    system.setDownloader([&settings](const std::string& remotePath, const std::filesystem::path& target) {
+        kvt::SupportNetwork network(kvt::readVendorConfig(settings).server);
+        return kvt::downloadAfterConnectionTest(network, remotePath, target);
+    });
 
     if (!controller.startUp())
         return 0;
