@@ -7,6 +7,7 @@
 #include "machining/dividing_head/dividing_head_window.h"
 #include "machining/sine_bar/sine_bar_window.h"
 #include "options/options_dialog.h"
+#include "serial/transfer_window.h"
 
 #include <array>
 
@@ -19,6 +20,7 @@ constexpr std::array kWindowFactories = {
     WindowFactoryEntry {page::CuttingData, &makeWindow<CuttingDataWindow>},
     WindowFactoryEntry {page::DividingHead, &makeWindow<DividingHeadWindow>},
     WindowFactoryEntry {page::SineBar, &makeWindow<SineBarWindow>},
+    WindowFactoryEntry {page::Rs232, &makeWindow<TransferWindow>},
 };
 
 } // namespace
