@@ -4,6 +4,8 @@
 
 #include "common/text_lookup.h"
 
+#include "locale_test_support.h"
+
 #include <gtest/gtest.h>
 
 namespace kvt {

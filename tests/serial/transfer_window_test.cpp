@@ -1,7 +1,9 @@
 // The transfer window offscreen, with COM1 mapped to a pseudo-terminal whose master
 // side plays the machine control.
 
+#include "common/code_page.h"
 #include "common/number_format.h"
+#include "serial/nc_colour.h"
 #include "serial/nc_text.h"
 #include "serial/posix_serial_port.h"
 #include "serial/serial_settings.h"
@@ -12,7 +14,10 @@
 #include "window_test_fixture.h"
 
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include <chrono>
 #include <fstream>
@@ -365,6 +370,80 @@ TEST_F(TransferWindowTest, ButtonsAreNamedAsTheyReadAndTheSaveButtonWaitsForTypi
     EXPECT_FALSE(save->isEnabled());
     QTest::keyClicks(window()->editor(), QStringLiteral("N10"));
     EXPECT_TRUE(save->isEnabled());
+}
+
+TEST_F(TransferWindowTest, ALoadedProgramIsColouredAndTypingRecoloursItsLine)
+{
+    MachineRecord& machine = controller->options()->machines[0];
+    setFixedText(machine.keywordWordLists[0], u"G01");
+    machine.colours[0][0] = 255; // red
+    buildKeywordTable(machine);
+    open();
+    const auto path = writeProgram("P8.dat", kProgram);
+    ASSERT_TRUE(window()->loadFile(path));
+    QTextDocument* document = window()->editor()->document();
+    const auto colourAt = [document](int position) {
+        QTextCursor cursor(document);
+        cursor.setPosition(position + 1);
+        return cursor.charFormat().foreground().color();
+    };
+    const int g01 = static_cast<int>(window()->editor()->toPlainText().indexOf(QStringLiteral("G01")));
+    ASSERT_TRUE(pumpUntil([&] { return colourAt(g01) == QColor(255, 0, 0); }));
+    EXPECT_EQ(colourAt(0), QColor(Qt::black));
+    EXPECT_FALSE(window()->modified()); // colouring is no edit
+
+    // A G01 typed into the first line is coloured by the once-a-second check after the
+    // editor lost the focus.
+    QTextCursor cursor(document);
+    cursor.setPosition(1);
+    cursor.insertText(QStringLiteral(" G01"));
+    EXPECT_TRUE(window()->modified());
+    QFocusEvent focusOut(QEvent::FocusOut);
+    QApplication::sendEvent(window()->editor(), &focusOut);
+    ASSERT_TRUE(pumpUntil([&] { return colourAt(2) == QColor(255, 0, 0); }, 3000ms));
+}
+
+TEST_F(TransferWindowTest, TheMoreMenuGreysWhatCannotRunNow)
+{
+    open();
+    const auto entries = [this] {
+        std::vector<std::pair<std::string, bool>> shown;
+        std::unique_ptr<QMenu> menu(window()->buildMoreMenu(nullptr));
+        for (QAction* action : menu->actions()) {
+            if (!action->isSeparator())
+                shown.emplace_back(action->text().toStdString(), action->isEnabled());
+        }
+        return shown;
+    };
+    using Entries = std::vector<std::pair<std::string, bool>>;
+    EXPECT_EQ(entries(),
+        (Entries {{"*Text-Farben anwenden", false}, {"*Zeilen neu durchzählen", false},
+            {"*Werkzeugdaten in NC File aktualisieren", false}, {"*Datei empfangen vormerken", true},
+            {"*Warten auf Empfang beenden", false}, {"*Übertragung abbrechen", false},
+            {"*Senden, sobald die Steuerung bereit ist (CTS)", false}}));
+
+    window()->armReceiveCommand();
+    EXPECT_EQ(entries(),
+        (Entries {{"*Text-Farben anwenden", false}, {"*Zeilen neu durchzählen", false},
+            {"*Werkzeugdaten in NC File aktualisieren", false}, {"*Datei empfangen vormerken", false},
+            {"*Warten auf Empfang beenden", true}, {"*Übertragung abbrechen", false},
+            {"*Senden, sobald die Steuerung bereit ist (CTS)", false}}));
+    pty.writeAll("N1");
+    ASSERT_TRUE(pumpUntil([this] { return window()->cancelEnabled(); }));
+    EXPECT_FALSE(window()->stopWaitingEnabled());
+    window()->cancelTransferCommand();
+    EXPECT_FALSE(window()->session().receiveArmed());
+    EXPECT_EQ(controller->state()->ncTextBuffer->length, 0u);
+}
+
+TEST_F(TransferWindowTest, RenumberingWantsASavedFile)
+{
+    open();
+    window()->editor()->setPlainText(QStringLiteral("N10 G00\n"));
+    window()->renumberCommand();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "*Datei muß erst gespeichert werden!");
+    EXPECT_EQ(boxes.shown[0].caption, "*Fehler");
 }
 
 } // namespace
