@@ -9,6 +9,7 @@
 #include "serial/serial_settings.h"
 #include "serial/transfer_window.h"
 #include "state/page_ids.h"
+#include "tooldb/tool_table.h"
 
 #include "serial_test_support.h"
 #include "window_test_fixture.h"
@@ -444,6 +445,42 @@ TEST_F(TransferWindowTest, RenumberingWantsASavedFile)
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "*Datei muß erst gespeichert werden!");
     EXPECT_EQ(boxes.shown[0].caption, "*Fehler");
+}
+
+TEST_F(TransferWindowTest, OffsetsThatDifferFromTheToolTableAreAskedAboutAndCanBeUpdated)
+{
+    MachineRecord& machine = controller->options()->machines[0];
+    setFixedText(machine.ncToolLengthFormat, u"D00");
+    ToolRecord tool {};
+    setFixedText(tool.ncData, u"D01 L+50.000 R+3.000");
+    ASSERT_TRUE(storeTool(machine, 0, tool));
+    open();
+    const std::string program = "%\r\nD01 L+1 R+1\r\nN10 G01 X1\r\nM30\r\n";
+    const auto path = writeProgram("P9.dat", program);
+    ASSERT_TRUE(window()->loadFile(path));
+
+    boxes.answers = {MessageAnswer::No};
+    window()->sendCommand();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(boxes.shown[0].text.substr(0, 38), "*Die Werkzeug-Offsets bei mindestens e");
+    EXPECT_FALSE(window()->session().sending());
+    EXPECT_EQ(pty.readFor(1, 600ms), "");
+    EXPECT_EQ(readFile(path), program); // not saved either
+
+    window()->updateToolDataCommand();
+    EXPECT_EQ(window()->editor()->toPlainText().toStdString(), "%\nD01 L+50.000 R+3.000\nN10 G01 X1\nM30\n");
+    EXPECT_TRUE(window()->modified());
+
+    // Now they match: the file is saved, then sent without a question.
+    boxes.shown.clear();
+    window()->sendCommand();
+    const std::string updated = "%\r\nD01 L+50.000 R+3.000\r\nN10 G01 X1\r\nM30\r\n";
+    EXPECT_EQ(pty.readFor(updated.size(), 3000ms), updated);
+    ASSERT_TRUE(pumpUntil([this] { return !window()->session().sending(); }));
+    EXPECT_EQ(readFile(path), updated);
+    EXPECT_FALSE(window()->modified());
+    EXPECT_EQ(boxTexts(), std::vector<std::string> {cformat("%u Bytes gesendet", unsigned(updated.size()))});
 }
 
 } // namespace
