@@ -483,5 +483,19 @@ TEST_F(TransferWindowTest, OffsetsThatDifferFromTheToolTableAreAskedAboutAndCanB
     EXPECT_EQ(boxTexts(), std::vector<std::string> {cformat("%u Bytes gesendet", unsigned(updated.size()))});
 }
 
+TEST_F(TransferWindowTest, EscapeWhileBytesArriveEndsTheReceiveAndKeepsThem)
+{
+    saveAnswer = root / "ESC.dat";
+    open();
+    window()->armReceiveCommand();
+    pty.writeAll("N10 G00");
+    ASSERT_TRUE(pumpUntil([this] { return window()->session().linkState().receivedBytes.load() == 7; }));
+    QTest::keyClick(window()->editor(), Qt::Key_Escape);
+    ASSERT_TRUE(pumpUntil([this] { return !window()->session().receiveArmed(); }));
+    EXPECT_EQ(readFile(saveAnswer), "N10 G00");
+    EXPECT_EQ(window()->editor()->toPlainText().toStdString(), "N10 G00");
+    EXPECT_TRUE(window()->isVisible());
+}
+
 } // namespace
 } // namespace kvt
