@@ -46,6 +46,12 @@ inline constexpr TextId kSeconds {75027, "*Sek."};
 inline constexpr TextId kEndsAt {75028, "*fertig um"};
 inline constexpr TextId kSaveDialog {75030, "*Empfangene NC Datei speichern"};
 inline constexpr TextId kBytes {75031, "*Bytes"};
+inline constexpr TextId kChooseFileTip {
+    75033, "*Öffnet eine NC Datei; eine Datei kann auch auf das Fenster gezogen werden."};
+inline constexpr TextId kEditTip {
+    75034, "*Speichert das Programm mit Sicherungskopie, oder öffnet es im externen Editor der Maschine."};
+inline constexpr TextId kMoreTip {
+    75035, "*Farben, Zeilennummern, Werkzeugdaten, Empfang vormerken, Übertragung abbrechen."};
 inline constexpr TextId kMore {71903, "*Mehr..."};
 
 } // namespace transfer_text_ids

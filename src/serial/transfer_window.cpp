@@ -153,6 +153,10 @@ TransferWindow::TransferWindow(AppController& controller, const WindowServices& 
     }
     contentLayout()->addWidget(m_statusLine);
 
+    setTooltip(m_chooseButton, ids::kChooseFileTip.id, ids::kChooseFileTip.builtin);
+    setTooltip(m_editButton, ids::kEditTip.id, ids::kEditTip.builtin);
+    setTooltip(m_moreButton, ids::kMoreTip.id, ids::kMoreTip.builtin);
+
     m_editor = new QPlainTextEdit(this);
     m_editor->setObjectName(QStringLiteral("ncEditor"));
     m_editor->setMinimumSize(kEditorWidth, kEditorHeight);
