@@ -695,7 +695,7 @@ void AppController::runCalculationsLibrary()
         const std::filesystem::path folder = custom / (sizeof(void*) == 8 ? "64" : "32");
         const std::filesystem::path chain[] = {dataDirectory(), custom, folder};
         if (const auto unsafe = folderOthersMayWrite(chain)) {
-            showMessage({text(75010,
+            showMessage({text(77010,
                              "*Die Kundenbibliothek wird nicht geladen, weil andere Benutzer diesen Ordner ändern "
                              "können:")
                     + "\n" + pathToUtf8(*unsafe),

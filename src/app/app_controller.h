@@ -56,6 +56,8 @@ public:
     OptionsRecord* options() const { return m_blocks.options(); }
     const LanguageModule& language() const { return m_language; }
     const TextLookup& texts() const { return m_language; }
+    // The start-up settings (the port device map of the serial link lives there).
+    SettingsStore& settings() const { return m_services.settings; }
     MainWindowPort* mainWindowPort() { return &m_port; }
     std::filesystem::path dataDirectory() const;
     std::filesystem::path programDirectory() const;

@@ -443,7 +443,7 @@ void FunctionWindow::contextMenuEvent(QContextMenuEvent* event)
 void FunctionWindow::switchToPage(int target)
 {
     const PageInfo* info = pageInfo(target);
-    if (!info)
+    if (!info || !mayClose())
         return;
     storeInputs();
     OpenRequest request;
@@ -454,6 +454,8 @@ void FunctionWindow::switchToPage(int target)
 
 void FunctionWindow::requestQuit()
 {
+    if (!mayClose())
+        return;
     storeInputs();
     m_controller.send(AppMessage::QuitRequest, reinterpret_cast<std::intptr_t>(static_cast<WindowHandle>(this)));
 }

@@ -105,6 +105,9 @@ public:
     virtual void machineChanged() { }
     // The calculate command of the window (also the fields' "*Berechnen").
     virtual void calculate() { }
+    // Asked before the window asks to end the program or gives way to another window;
+    // false keeps it as it is (a window with unsaved work asks its user here).
+    virtual bool mayClose() { return true; }
     // Empty the fields that are calculated from the given one.
     virtual void clearCorrespondingFields(QLineEdit* field);
 

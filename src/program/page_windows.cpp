@@ -11,6 +11,7 @@
 #include "machining/eccentric_turning/eccentric_turning_window.h"
 #include "machining/sine_bar/sine_bar_window.h"
 #include "options/options_dialog.h"
+#include "serial/transfer_window.h"
 #include "tooldb/tool_management_window.h"
 
 #include <array>
@@ -29,6 +30,7 @@ constexpr std::array kWindowFactories = {
     WindowFactoryEntry {page::ToolManagement, &makeWindow<ToolManagementWindow>},
     WindowFactoryEntry {page::EccentricTurning, &makeWindow<EccentricTurningWindow>},
     WindowFactoryEntry {page::CutToLength, &makeWindow<CutToLengthWindow>},
+    WindowFactoryEntry {page::Rs232, &makeWindow<TransferWindow>},
 };
 
 } // namespace

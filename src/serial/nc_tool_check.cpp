@@ -4,9 +4,9 @@
 #include "common/number_format.h"
 #include "common/text_lookup.h"
 #include "serial/nc_editor_texts.h"
+#include "tooldb/tool_table.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace kvt {
 
@@ -135,11 +135,8 @@ std::size_t lineEndAfter(std::u16string_view text, std::size_t from)
 
 MachineToolRecords::MachineToolRecords(const MachineRecord& machine)
 {
-    for (std::size_t slot = 0; slot < kStoredToolSlotCount; ++slot) {
-        char16_t field[kToolNcDataLength];
-        std::memcpy(field, machine.tools[slot].bytes, sizeof field);
-        m_ncData[slot] = std::u16string(fixedText(field));
-    }
+    for (std::size_t slot = 0; slot < m_ncData.size(); ++slot)
+        m_ncData[slot] = toolNcData(machine, slot);
 }
 
 std::u16string_view MachineToolRecords::ncData(std::size_t record) const

@@ -11,6 +11,7 @@
 
 #include "common/message_boxes.h"
 #include "options/options_record.h"
+#include "tooldb/tool_record.h"
 
 #include <array>
 #include <cstddef>
@@ -23,7 +24,6 @@ namespace kvt {
 
 inline constexpr int kNcToolNumberCount = 499;
 inline constexpr std::size_t kToolFormatMaxLength = 128;
-inline constexpr std::size_t kToolNcDataLength = 128; // UTF-16 units of the NC data field, terminator included
 
 // What the check needs of the tool table: the NC-data text of each record, in record
 // order. The tool table model implements this; MachineToolRecords reads a machine

@@ -32,10 +32,10 @@ inline constexpr int kMessageMonitorEnded = 2184;
 inline constexpr int kTextBytesReceivedCaption = 67560;
 inline constexpr int kTextBytesReceived = 67561;
 // Language ids of the message about a line setting the port refused.
-inline constexpr int kTextSettingRefused = 75001;
-inline constexpr int kTextDataBits = 75002;
-inline constexpr int kTextXonEqualsXoff = 75003;
-inline constexpr int kTextLineFormat = 75004;
+inline constexpr int kTextSettingRefused = 77001;
+inline constexpr int kTextDataBits = 77002;
+inline constexpr int kTextXonEqualsXoff = 77003;
+inline constexpr int kTextLineFormat = 77004;
 
 inline constexpr std::uint32_t kSendQueueBytes = 524'288;
 inline constexpr std::uint32_t kReceiveCapacity = 10'240'000; // bytes of text, terminating zero included

@@ -2,10 +2,10 @@
 
 #include "common/code_page.h"
 #include "common/text_lookup.h"
+#include "tooldb/tool_table.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 
 namespace kvt {
@@ -117,8 +117,9 @@ TEST(NcToolCheck, AFormatWithoutLettersChecksNothing)
 TEST(NcToolCheck, MachineRecordsAreReadFromTheToolSlots)
 {
     auto machine = std::make_unique<MachineRecord>();
-    const std::u16string ncData = u"T07 D07";
-    std::memcpy(machine->tools[6].bytes, ncData.data(), ncData.size() * sizeof(char16_t));
+    ToolRecord tool {};
+    setFixedText(tool.ncData, u"T07 D07");
+    ASSERT_TRUE(storeTool(*machine, 6, tool));
     const MachineToolRecords records(*machine);
     EXPECT_EQ(records.recordCount(), 500u);
     EXPECT_EQ(records.ncData(6), u"T07 D07");

@@ -1,0 +1,116 @@
+#pragma once
+// The port sequencing of the transfer window: which direction the port is open for,
+// the send and receive jobs, the receive progress and the modem status monitor. The
+// window calls these on its own thread in answer to its commands and to the jobs'
+// messages; the jobs report through the JobEvents the window hands in.
+//
+// Every stop waits at most the jobs' grace time and then cancels the port, so no call
+// here blocks for longer than that.
+
+#include "serial/serial_jobs.h"
+#include "serial/serial_link.h"
+#include "serial/serial_settings.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace kvt {
+
+struct MachineRecord;
+struct NcTextBuffer;
+class TextLookup;
+
+enum class PortState : std::uint8_t {
+    Closed = 0,
+    OpenForSending = 1,
+    OpenForReceiving = 2, // also: to be reopened for sending
+    ReopenedAfterSend = 3,
+};
+
+enum class SessionResult {
+    Done,
+    NotPossible, // the port does not exist, a receive is armed, a send runs, ...
+    PortNotOpened, // "*COM Port nicht geöffnet"
+    MonitorFailed, // "Error 4"
+};
+
+class TransferSession {
+public:
+    using PortFactory = std::function<std::unique_ptr<SerialPort>()>;
+
+    TransferSession(PortFactory makePort, JobEvents& events, const TextLookup& texts, NcTextBuffer& buffer);
+    ~TransferSession();
+    TransferSession(const TransferSession&) = delete;
+    TransferSession& operator=(const TransferSession&) = delete;
+
+    // Takes the serial settings and the idle limit of the machine and probes its send
+    // port. Ends every job and closes the port first.
+    void setMachine(const MachineRecord& machine);
+    bool portAvailable() const { return m_state.portAvailable.load() != 0; }
+    unsigned sendPortNumber() const { return m_send.portNumber; }
+    const SerialSettings& sendSettings() const { return m_send; }
+    PortState portState() const { return m_portState; }
+    bool portOpen() const { return m_port->isOpen(); }
+
+    // Open the port for one direction unless it already is; each ends every job first.
+    SessionResult openForSending();
+    SessionResult openForReceiving();
+    SessionResult startStatusMonitor(bool waitForCts = false);
+    void stopStatusMonitor();
+    bool statusMonitorRunning() const { return m_monitor.running(); }
+
+    // Starts sending the first `length` bytes of the buffer's 8-bit text. Refused while
+    // a receive is armed or a send runs, or without the port.
+    SessionResult startSending(std::uint32_t length);
+    // After the send job's message: the port is reopened for sending.
+    void sendFinished();
+    bool sending() const { return m_sending; }
+
+    // Arms a receive: the job waits for the first byte. Refused while sending.
+    SessionResult armReceive();
+    // After the receive job's message: the jobs end and the port is reopened for
+    // sending. The received text stays in the buffer (length bytes).
+    void receiveFinished();
+    bool receiveArmed() const { return m_receiveArmed; }
+    // The first byte has arrived and the receive is not yet finished.
+    bool receiving() const { return m_receiveArmed && m_state.receiveControl.receiving.load() != 0; }
+    // Escape during a receive: the read loop ends now; what arrived is reported.
+    void abortReceive();
+    // "*Warten auf Empfang beenden".
+    void stopWaiting();
+    // "*Übertragung abbrechen": ends the send or the receive, then the buffer is emptied.
+    void cancel();
+
+    // Ends every job and closes the port.
+    void shutDown();
+
+    SerialLinkState& linkState() { return m_state; }
+    const SerialLinkState& linkState() const { return m_state; }
+
+private:
+    void stopAll();
+    void clearIndicators();
+    SessionResult openPort(PortDirection direction, PortState state);
+    void resetLines();
+
+    std::unique_ptr<SerialPort> m_port;
+    PortFactory m_makePort;
+    JobEvents& m_events;
+    const TextLookup& m_texts;
+    NcTextBuffer& m_buffer;
+    SerialLinkState m_state;
+    SerialSettings m_send {};
+    SerialSettings m_receive {};
+    std::uint32_t m_idleLimit = 0;
+    PortState m_portState = PortState::Closed;
+    bool m_sending = false;
+    bool m_receiveArmed = false;
+    // The jobs last: each ends its thread before the members it uses go.
+    SendJob m_sendJob;
+    ReceiveJob m_receiveJob;
+    ReceiveProgressMonitor m_progress;
+    ModemStatusMonitor m_monitor;
+};
+
+} // namespace kvt

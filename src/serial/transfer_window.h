@@ -1,0 +1,148 @@
+#pragma once
+// "*RS232 Datenübertragung": the machinist picks an NC file, edits it, sends it to the
+// selected machine's control, or arms the port to receive a program and saves what
+// arrives. The port sequencing is TransferSession's; the text handling is the NC
+// editor's. Everything here runs on the window's thread; the jobs reach it only
+// through queued calls.
+
+#include "app/function_window.h"
+#include "serial/nc_colour.h"
+#include "serial/nc_editor_texts.h"
+#include "serial/qt_job_events.h"
+#include "serial/transfer_session.h"
+
+#include <QPointer>
+#include <QTimer>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+
+namespace kvt {
+
+class NcColourWorker;
+class NcEditorLauncher;
+class NcRenumberDialog;
+class NcWorkerEvents;
+
+class TransferWindow final : public FunctionWindow {
+    Q_OBJECT
+public:
+    // Asks for a file to open (save false) or to save to (save true); empty when the
+    // user cancelled. Tests answer it; the window uses the NC file dialogs.
+    using FileChooser = std::function<std::filesystem::path(bool save)>;
+    // Makes the port objects of the link; the window maps "COM<n>" through the
+    // start-up settings' "Ports/COM<n>" unless a test hands in its own.
+    using PortFactory = TransferSession::PortFactory;
+
+    explicit TransferWindow(AppController& controller, const WindowServices& services = {});
+    ~TransferWindow() override;
+
+    void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+
+    // The commands, public so that tests can run them as the buttons and menus do.
+    void chooseFileCommand();
+    bool loadFile(const std::filesystem::path& path);
+    void dropFiles(const std::vector<std::filesystem::path>& files);
+    void sendCommand();
+    void editOrSaveCommand();
+    void colourCommand();
+    void renumberCommand();
+    void updateToolDataCommand();
+    void armReceiveCommand();
+    void stopWaitingCommand();
+    void cancelTransferCommand();
+    void sendOnCtsCommand();
+    void escapePressed();
+
+    bool mayClose() override;
+    void machineChanged() override;
+    void refresh() override;
+
+    QMenu* buildMoreMenu(QWidget* parent);
+    QString sendTooltip() const;
+
+    // For tests: what the window shows and does.
+    QPlainTextEdit* editor() const { return m_editor; }
+    const std::filesystem::path& currentFile() const { return m_file; }
+    bool modified() const { return m_modified; }
+    TransferSession& session() { return *m_session; }
+    QString statusText(int column) const; // 0 line, 1 sending, 2 size, 3 receiving, 4 waiting; empty when hidden
+    bool sizeTextRed() const;
+    bool cancelEnabled() const { return m_cancelEnabled; }
+    bool stopWaitingEnabled() const { return m_stopWaitingEnabled; }
+    int selectedMachine() const { return m_machine; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    const MachineRecord* machine() const;
+    QString lookup(const nc_text_ids::TextId& id) const;
+    void showBox(const MessageBoxRequest& request);
+    void showError(const nc_text_ids::TextId& id);
+    void tell(const SessionResult result);
+    void retranslate();
+    void setUpMachine();
+    void setEditorText(std::u16string_view text);
+    std::u16string editorText() const; // CR LF line ends
+    std::uint64_t editorCharacters() const;
+    void setModified(bool modified);
+    void updateCaption();
+    void updateStatus();
+    void updateButtons();
+    bool internalMode() const;
+    bool saveCurrent(); // with backup to the current file, or to a chosen one
+    void startSending();
+    void onJobMessage(int message);
+    void sendFinished();
+    void receiveFinished();
+    void colourWholeText(bool ask);
+    void applyColours(const std::vector<ColourRange>& ranges);
+    void recolourTick();
+    void closeEverything();
+    void takePendingMachine();
+
+    std::unique_ptr<QtJobEvents> m_events; // before the session, whose jobs report to it
+    std::unique_ptr<NcWorkerEvents> m_workerEvents;
+    std::unique_ptr<TransferSession> m_session;
+    std::unique_ptr<NcColourWorker> m_colourWorker;
+    NcTextBuffer* m_buffer = nullptr;
+    std::unique_ptr<NcTextBuffer> m_ownBuffer; // without the central state (never in the program)
+    FileChooser m_chooseFile;
+    NcEditorLauncher* m_launcher = nullptr;
+    QPointer<NcRenumberDialog> m_renumber;
+
+    QPushButton* m_chooseButton = nullptr;
+    QPushButton* m_editButton = nullptr;
+    QPushButton* m_sendButton = nullptr;
+    QPushButton* m_moreButton = nullptr;
+    QWidget* m_statusLine = nullptr;
+    QLabel* m_status[5] = {};
+    QPlainTextEdit* m_editor = nullptr;
+    QTimer m_recolourTimer;
+    QTimer m_statusTimer;
+    std::unique_ptr<RecolourTracker> m_tracker;
+    NcColourTable m_colourTable;
+
+    std::filesystem::path m_file;
+    int m_machine = 0;
+    bool m_modified = false;
+    bool m_settingText = false; // the window itself changes the editor
+    bool m_cancelEnabled = false;
+    bool m_stopWaitingEnabled = false;
+    bool m_closing = false;
+    bool m_machinePending = false;
+};
+
+} // namespace kvt
