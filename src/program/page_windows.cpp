@@ -3,6 +3,7 @@
 #include "app/app_controller.h"
 #include "app/pages.h"
 #include "app/title_only_window.h"
+#include "design/parallels/parallels_window.h"
 #include "machining/cutting_data/cutting_data_window.h"
 #include "machining/dividing_head/dividing_head_window.h"
 #include "machining/sine_bar/sine_bar_window.h"
@@ -19,6 +20,7 @@ constexpr std::array kWindowFactories = {
     WindowFactoryEntry {page::CuttingData, &makeWindow<CuttingDataWindow>},
     WindowFactoryEntry {page::DividingHead, &makeWindow<DividingHeadWindow>},
     WindowFactoryEntry {page::SineBar, &makeWindow<SineBarWindow>},
+    WindowFactoryEntry {page::Parallels, &makeWindow<ParallelsWindow>},
 };
 
 } // namespace
