@@ -3,6 +3,7 @@
 #include "app/app_controller.h"
 #include "app/pages.h"
 #include "app/title_only_window.h"
+#include "design/dowel_pins/dowel_pins_window.h"
 #include "design/drill_depths/drill_depths_window.h"
 #include "design/parallels/parallels_window.h"
 #include "machining/cutting_data/cutting_data_window.h"
@@ -23,6 +24,7 @@ constexpr std::array kWindowFactories = {
     WindowFactoryEntry {page::SineBar, &makeWindow<SineBarWindow>},
     WindowFactoryEntry {page::Parallels, &makeWindow<ParallelsWindow>},
     WindowFactoryEntry {page::DrillDepths, &makeWindow<DrillDepthsWindow>},
+    WindowFactoryEntry {page::DowelPins, &makeWindow<DowelPinsWindow>},
 };
 
 } // namespace

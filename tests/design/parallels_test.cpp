@@ -3,6 +3,7 @@
 // and report, without any widget.
 
 #include "common/clock.h"
+#include "common/inch_fraction.h"
 #include "common/language_codes.h"
 #include "common/number_format.h"
 #include "common/text_lookup.h"

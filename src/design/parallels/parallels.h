@@ -5,7 +5,6 @@
 // and the inch fractions of the list labels. All lengths in millimetres.
 
 #include <span>
-#include <string>
 
 namespace kvt {
 
@@ -55,8 +54,5 @@ struct ViseInput {
 
 // How the workpiece sits on a parallel of `parallel` height and `parallelDepth`.
 VisePosition visePosition(const ViseInput& input, double parallel, double parallelDepth);
-
-// A length as whole inches and 128ths reduced ("1 3/16", "5/64", "2"), for list labels.
-std::string inchFraction(double millimetres);
 
 } // namespace kvt

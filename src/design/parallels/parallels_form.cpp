@@ -1,6 +1,7 @@
 #include "design/parallels/parallels_form.h"
 
 #include "common/field_validation.h"
+#include "common/inch_fraction.h"
 #include "common/number_format.h"
 #include "common/report_writer.h"
 #include "common/stamps.h"
