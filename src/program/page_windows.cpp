@@ -3,7 +3,10 @@
 #include "app/app_controller.h"
 #include "app/pages.h"
 #include "app/title_only_window.h"
+#include "design/dowel_pins/dowel_pins_window.h"
+#include "design/drill_depths/drill_depths_window.h"
 #include "design/flanges/flange_window.h"
+#include "design/parallels/parallels_window.h"
 #include "machining/coolant/coolant_window.h"
 #include "machining/cut_to_length/cut_to_length_window.h"
 #include "machining/cutting_data/cutting_data_window.h"
@@ -31,6 +34,9 @@ constexpr std::array kWindowFactories = {
     WindowFactoryEntry {page::EccentricTurning, &makeWindow<EccentricTurningWindow>},
     WindowFactoryEntry {page::CutToLength, &makeWindow<CutToLengthWindow>},
     WindowFactoryEntry {page::Rs232, &makeWindow<TransferWindow>},
+    WindowFactoryEntry {page::Parallels, &makeWindow<ParallelsWindow>},
+    WindowFactoryEntry {page::DrillDepths, &makeWindow<DrillDepthsWindow>},
+    WindowFactoryEntry {page::DowelPins, &makeWindow<DowelPinsWindow>},
 };
 
 } // namespace

@@ -1,0 +1,123 @@
+#pragma once
+// The drill-depth window without its widgets: the mode (drilling, reaming, tapped hole),
+// the inputs, the thread list of the unit system, the reaming allowance proposals or the
+// inch fits, the results with their messages, the block and the report.
+
+#include "common/field_description.h"
+#include "common/message_boxes.h"
+#include "common/text_lookup.h"
+#include "design/drill_depths/drill_depths.h"
+#include "options/options_record.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+namespace kvt {
+
+struct LocalDateTime;
+
+enum class DrillMode : int { Drill, Ream, Tap };
+
+enum class DrillField : int {
+    Diameter, // drill or reamer diameter
+    Depth, // wanted depth of the full diameter (thread depth when tapping)
+    PointAngle,
+    Chamfer, // reamer chamfer height
+    TapLead, // a length, or a multiple of the pitch
+    Allowance, // metric reaming allowance
+    DrillDiameter, // the pre-drill (reaming) or core drill (tapping); typed for an own inch fit
+    DrillStep,
+    ReamStep,
+    Safety,
+    Thickness, // of the workpiece, for a through hole
+};
+inline constexpr int kDrillFieldCount = 11;
+
+enum class DrillResult : int { DrillingDepth, ReamingDepth, PointLength, CoreHoleDepth, Surplus };
+inline constexpr int kDrillResultCount = 5;
+
+// The inch reamer fits: the table's tight or loose pair, or an own pre-drill.
+enum class InchFit : int { Tight, Loose, Custom };
+
+// The window's block of the options record, metric; fields are only ever appended.
+struct DrillDepthsBlock {
+    float values[kDrillFieldCount]; // mm (lengths), degrees, or the multiple of the pitch
+    std::int32_t thread; // index into the thread list of the unit system
+    std::uint8_t mode;
+    std::uint8_t leadAsPitchMultiple;
+    std::uint8_t throughHole;
+    std::uint8_t inchFit;
+    std::uint8_t openReportAutomatically;
+    std::uint8_t stored; // 1 once the window has stored its inputs
+    std::uint8_t reserved[2];
+};
+static_assert(sizeof(DrillDepthsBlock) <= kWindowBlockSize);
+static_assert(std::is_trivially_copyable_v<DrillDepthsBlock>);
+
+class DrillDepthsForm {
+public:
+    explicit DrillDepthsForm(int unitSystem);
+
+    int unitSystem() const { return m_unitSystem; }
+    static const FieldDescription& fieldDescription(DrillField field);
+    static const FieldDescription& resultDescription(DrillResult result);
+    std::string caption(DrillField field, const TextLookup& texts) const;
+    std::string caption(DrillResult result, const TextLookup& texts) const;
+    static std::string windowTitle(const TextLookup& texts);
+
+    void setMode(DrillMode mode) { m_mode = mode; }
+    DrillMode mode() const { return m_mode; }
+    void setLeadAsPitchMultiple(bool on) { m_leadAsPitch = on; }
+    bool leadAsPitchMultiple() const { return m_leadAsPitch; }
+    void setThroughHole(bool on) { m_throughHole = on; }
+    bool throughHole() const { return m_throughHole; }
+    const std::vector<ThreadSize>& threads() const { return m_threads; }
+    void setThread(int index);
+    int thread() const { return m_thread; }
+    void setInchFit(InchFit fit) { m_inchFit = fit; }
+    InchFit inchFit() const { return m_inchFit; }
+
+    bool setText(DrillField field, std::string& text);
+    const std::string& text(DrillField field) const { return m_texts[index(field)]; }
+    float value(DrillField field) const { return m_values[index(field)]; }
+    // A value in the display unit put into a field, as a hand-over from another window does.
+    void setNumber(DrillField field, float displayValue);
+
+    // The allowance proposals for the reamer diameter as list texts (metric); with inches
+    // the fit choices "*Fester Sitz", "*Lock. Sitz" (only when the reamer has a fit in the
+    // table) and "*Custom".
+    std::vector<std::string> allowanceChoices(const TextLookup& texts) const;
+    std::vector<double> allowanceProposals() const; // display unit, metric only
+
+    // "*Berechnen": messages in the order they are shown; true when results were written.
+    bool calculate(const TextLookup& texts, std::vector<MessageBoxRequest>& messages);
+    const std::string& result(DrillResult which) const { return m_results[static_cast<std::size_t>(which)]; }
+
+    std::optional<bool> fill(const DrillDepthsBlock& block);
+    DrillDepthsBlock store(bool openReportAutomatically) const;
+
+    std::string reportText(const TextLookup& texts, int languageCode, const LocalDateTime& time) const;
+
+private:
+    static std::size_t index(DrillField field) { return static_cast<std::size_t>(field); }
+    float metric(DrillField field) const;
+    std::string length(double millimetres) const;
+    bool drill(double length, double diameter, const TextLookup& texts, std::vector<MessageBoxRequest>& messages);
+
+    int m_unitSystem;
+    DrillMode m_mode = DrillMode::Drill;
+    bool m_leadAsPitch = true;
+    bool m_throughHole = false;
+    InchFit m_inchFit = InchFit::Tight;
+    std::vector<ThreadSize> m_threads;
+    int m_thread = 0;
+    std::array<std::string, kDrillFieldCount> m_texts {};
+    std::array<float, kDrillFieldCount> m_values {};
+    std::array<std::string, kDrillResultCount> m_results {};
+};
+
+} // namespace kvt

@@ -1,0 +1,66 @@
+#pragma once
+// The drill-depth dialog ("*Bohrtiefen / Reibtiefen Berechnung metrisch"): the three
+// modes, the inputs each mode needs, the thread list, the allowance proposals or inch
+// fits, and the results, bound to the drill depths form.
+
+#include "app/function_window.h"
+#include "design/drill_depths/drill_depths_form.h"
+
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+namespace kvt {
+
+class DrillDepthsWindow final : public FunctionWindow {
+    Q_OBJECT
+public:
+    explicit DrillDepthsWindow(AppController& controller, const WindowServices& services = {});
+    ~DrillDepthsWindow() override;
+
+    void storeInputs() override;
+    void refresh() override;
+    void calculate() override;
+
+    QLineEdit* field(DrillField which) const { return m_fields[static_cast<std::size_t>(which)].edit; }
+    QLineEdit* result(DrillResult which) const { return m_results[static_cast<std::size_t>(which)].edit; }
+    QRadioButton* modeButton(DrillMode mode) const { return m_modes[static_cast<std::size_t>(mode)]; }
+    QComboBox* threadList() const { return m_threads; }
+    QComboBox* allowanceList() const { return m_allowances; }
+    QCheckBox* throughHoleBox() const { return m_throughHole; }
+    const DrillDepthsForm& form() const { return m_form; }
+
+protected:
+    std::string composeReport(const LocalDateTime& time, int languageCode) const override;
+
+private:
+    void buildControls();
+    void retranslate();
+    void showForm();
+    void showMode();
+    void fillAllowances();
+    void allowanceChosen(int index);
+    int unitSystem() const;
+
+    DrillDepthsForm m_form;
+    std::array<CaptionedField, kDrillFieldCount> m_fields {};
+    std::array<CaptionedField, kDrillResultCount> m_results {};
+    std::array<QRadioButton*, 3> m_modes {};
+    QRadioButton* m_leadLength = nullptr;
+    QRadioButton* m_leadPitch = nullptr;
+    QLabel* m_threadCaption = nullptr;
+    QComboBox* m_threads = nullptr;
+    QLabel* m_allowanceCaption = nullptr;
+    QComboBox* m_allowances = nullptr;
+    QCheckBox* m_throughHole = nullptr;
+    QGroupBox* m_modeBox = nullptr;
+    QGroupBox* m_inputBox = nullptr;
+    QGroupBox* m_resultBox = nullptr;
+};
+
+} // namespace kvt
