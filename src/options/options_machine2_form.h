@@ -5,6 +5,7 @@
 // Lengths are typed in the program's length unit and volumes in its volume unit; the
 // machine record holds millimetres and millilitres.
 
+#include "options/keyword_table.h"
 #include "options/machine_data.h"
 #include "options/options_dialog_context.h"
 
@@ -24,19 +25,12 @@ inline constexpr std::uint8_t kEditorTextEditor = 3;
 enum class EditorChoice { Internal, TextEditor, Program };
 
 inline constexpr int kKeywordGroupCount = 4;
-inline constexpr std::size_t kKeywordWordLength = 127; // characters of one word
-inline constexpr std::size_t kKeywordWordsPerGroup = 50;
 
 // Volumes in the unit of the general page (0 litre ... 9 fluid ounce imperial) and
 // millilitres, each rounded to 3 decimals; an unknown unit counts as millilitres.
 double volumeToMillilitres(int volumeUnit, double volume);
 double millilitresToVolume(int volumeUnit, double millilitres);
 std::string volumeUnitText(int volumeUnit); // "[Liter]", "[Gallon US]", ...
-
-// The NC editor's keyword table from the four word lists and colours: groups 1 to 3
-// give one entry per word, group 4 one entry per word with a reserved partner entry
-// after it; at most 40 entries in all.
-void buildKeywordTable(MachineRecord& machine);
 
 // The texts of the tank fields, in the display units.
 struct TankFields {

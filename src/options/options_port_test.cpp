@@ -82,9 +82,9 @@ void runTest(std::shared_ptr<PortTest::Shared> shared, std::string name, SerialS
         ConvertFlowControl(set.flowControl, flow);
         if (stopRequested())
             status = PortTestStatus::Idle;
-        else if (!OpenPort(port, name, set.baudRate, static_cast<std::uint8_t>(set.dataBits & 0xFF), parity, stopBits,
-                     flow, direction, set))
-            status = PortTestStatus::Failed;
+        else if (PortOpenReport report; !OpenPort(port, name, set.baudRate,
+                     static_cast<std::uint8_t>(set.dataBits & 0xFF), parity, stopBits, flow, direction, set, &report))
+            status = report.step == PortOpenStep::LineRefused ? PortTestStatus::Refused : PortTestStatus::Failed;
         else if (!takesSettings(port, set))
             status = PortTestStatus::Refused;
     }

@@ -12,8 +12,6 @@ namespace kvt {
 namespace {
 
 constexpr std::size_t kCancelCheckHits = 1 << 16;
-constexpr int kPlainGroups = 3;
-constexpr int kPairGroup = 3; // the fourth group, 0-based
 
 bool isLineBreak(char16_t c)
 {
@@ -24,28 +22,6 @@ std::size_t lineEnd(std::u16string_view text, std::size_t from)
 {
     const auto it = std::find_if(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(), isLineBreak);
     return static_cast<std::size_t>(it - text.begin());
-}
-
-std::vector<std::u16string_view> splitWords(std::u16string_view list)
-{
-    std::vector<std::u16string_view> words;
-    std::size_t pos = 0;
-    while (pos < list.size() && words.size() < kKeywordMaxWordsPerGroup) {
-        std::size_t end = list.find(u' ', pos);
-        if (end == std::u16string_view::npos)
-            end = list.size();
-        if (end > pos)
-            words.push_back(list.substr(pos, std::min(end - pos, kKeywordMaxWordLength)));
-        pos = end + 1;
-    }
-    return words;
-}
-
-void setEntry(KeywordEntry& entry, std::u16string_view text, std::uint32_t colour, bool pair)
-{
-    setFixedText(entry.text, text);
-    entry.colour = colour;
-    entry.pairFlag = pair ? 1 : 0;
 }
 
 ColourRange range(std::size_t start, std::size_t end, std::uint32_t colour)
@@ -110,29 +86,6 @@ std::uint32_t keywordColour(const std::uint8_t (&rgb)[3])
 {
     return static_cast<std::uint32_t>(rgb[0]) | static_cast<std::uint32_t>(rgb[1]) << 8
         | static_cast<std::uint32_t>(rgb[2]) << 16;
-}
-
-void buildKeywordTable(MachineRecord& machine)
-{
-    std::memset(machine.keywords, 0, sizeof machine.keywords);
-    std::size_t count = 0;
-    for (int group = 0; group < kPlainGroups; ++group) {
-        const std::uint32_t colour = keywordColour(machine.colours[group]);
-        for (std::u16string_view word : splitWords(fixedText(machine.keywordWordLists[group]))) {
-            if (count >= kKeywordCount)
-                break;
-            setEntry(machine.keywords[count++], word, colour, false);
-        }
-    }
-    machine.keywordPairStart = static_cast<std::uint32_t>(count);
-    const std::uint32_t colour = keywordColour(machine.colours[kPairGroup]);
-    for (std::u16string_view word : splitWords(fixedText(machine.keywordWordLists[kPairGroup]))) {
-        if (count + 1 >= kKeywordCount)
-            break; // the pair and its partner entry must both fit
-        setEntry(machine.keywords[count], word, colour, true);
-        setEntry(machine.keywords[count + 1], {}, colour, false);
-        count += 2;
-    }
 }
 
 MessageBoxRequest colouringQuestion(const TextLookup& texts)

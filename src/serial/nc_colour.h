@@ -9,6 +9,7 @@
 // text (line feeds only).
 
 #include "common/message_boxes.h"
+#include "options/keyword_table.h"
 #include "options/options_record.h"
 #include "state/state_blocks.h"
 
@@ -27,11 +28,6 @@ inline constexpr std::uint32_t kColourQuestionLineLimit = 10'000;
 
 // 0x00BBGGRR from the three stored bytes red, green, blue.
 std::uint32_t keywordColour(const std::uint8_t (&rgb)[3]);
-
-// Builds the keyword table of a machine from its colour groups: groups 1 to 3 give one
-// entry per word; the pair-start index follows them; each word of group 4 gives a pair
-// entry and keeps the entry after it as its partner.
-void buildKeywordTable(MachineRecord& machine);
 
 // Whole-text colouring of a program with more than 10000 lines asks first.
 inline bool colouringNeedsQuestion(std::uint32_t lineCount)

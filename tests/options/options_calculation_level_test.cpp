@@ -59,7 +59,9 @@ TEST(CalculationLevel, IndividuellLoadsTheCustomerLibraryByPathAndSymbol)
         [&](AppMessage message) { controller->send(message); }};
     OptionsGeneralForm general(context);
     const std::pair<int, std::filesystem::path> levels[] = {
-        {1, controller->dataDirectory() / "CustomCalculations" / "32" / "Kalvora_Tools_Calculations_QX_x86"},
+        {1,
+            controller->dataDirectory() / "CustomCalculations" / (sizeof(void*) == 8 ? "64" : "32")
+                / "Kalvora_Tools_Calculations_QX_x86"},
         {0, root / "bin" / "Kalvora_Tools_Calculations_Common_x86"},
     };
     const char* symbols[] = {"ShowCalculationsDialog_QX", "ShowCalculationsDialog_Common"};

@@ -125,7 +125,27 @@ void DowelPinsWindow::buildControls()
     columns->addWidget(m_picture, 1);
     contentLayout()->addLayout(columns);
 
-    addCalculationButtons();
+    m_calculateButton = new QPushButton(this);
+    m_calculateButton->setObjectName(QStringLiteral("calculateButton"));
+    connect(m_calculateButton, &QPushButton::clicked, this, &DowelPinsWindow::calculate);
+    addBottomButton(m_calculateButton);
+    m_optimumButton = new QPushButton(this);
+    m_optimumButton->setObjectName(QStringLiteral("optimumButton"));
+    m_optimumButton->setDefault(true);
+    connect(m_optimumButton, &QPushButton::clicked, this, &DowelPinsWindow::chooseOptimumLength);
+    addBottomButton(m_optimumButton);
+    m_drillDepthsButton = new QPushButton(this);
+    m_drillDepthsButton->setObjectName(QStringLiteral("drillDepthsButton"));
+    connect(m_drillDepthsButton, &QPushButton::clicked, this, [this] { switchToPage(page::DrillDepths); });
+    addBottomButton(m_drillDepthsButton);
+    m_reportButton = new QPushButton(this);
+    m_reportButton->setObjectName(QStringLiteral("reportButton"));
+    connect(m_reportButton, &QPushButton::clicked, this, &DowelPinsWindow::openReportCommand);
+    addBottomButton(m_reportButton);
+    m_autoOpen = new QCheckBox(this);
+    m_autoOpen->setObjectName(QStringLiteral("autoOpenBox"));
+    connect(m_autoOpen, &QCheckBox::toggled, this, [this](bool on) { setReportsOpenAutomatically(on); });
+    addBottomWidget(m_autoOpen);
 }
 
 void DowelPinsWindow::retranslate()
@@ -143,11 +163,14 @@ void DowelPinsWindow::retranslate()
     setCaption(m_resultBox, text(75633, "*Ergebnisse"));
     setCaption(m_drawingBox, text(75634, "*Darstellungs-Parameter"));
     m_picture->setCaption(text(75635, "*Verstiftung im Schnitt"));
+    setCaption(m_calculateButton, text(71050, "*Berechnen"));
     setCaption(m_optimumButton, text(75636, "*D/L Stiftlänge"));
     setCaption(m_drillDepthsButton, text(75637, "*Erm."));
     setTooltip(m_drillDepthsButton, 75638,
         "*Öffnet das Fenster Bohrtiefen: dort die Bohrtiefe für den Durchmesser des Stifts ermitteln und hier als "
         "Bohrtiefe eintragen");
+    setCaption(m_reportButton, text(71051, "*Bericht"));
+    setCaption(m_autoOpen, text(71052, "*Autom.öffnen"));
 }
 
 void DowelPinsWindow::showForm()
@@ -184,6 +207,8 @@ void DowelPinsWindow::showForm()
     data.bore1 = m_form.depths().bores ? m_form.depths().drill1 : 0.0;
     data.bore2 = m_form.depths().bores ? m_form.depths().drill2 : 0.0;
     m_picture->setData(data);
+    const QSignalBlocker blocker(m_autoOpen);
+    m_autoOpen->setChecked(reportsOpenAutomatically());
 }
 
 void DowelPinsWindow::calculate()
@@ -206,6 +231,12 @@ void DowelPinsWindow::chooseOptimumLength()
 std::string DowelPinsWindow::composeReport(const LocalDateTime& time, int languageCode) const
 {
     return m_form.reportText(texts(), languageCode, time);
+}
+
+void DowelPinsWindow::reportOpeningChanged()
+{
+    const QSignalBlocker blocker(m_autoOpen);
+    m_autoOpen->setChecked(reportsOpenAutomatically());
 }
 
 void DowelPinsWindow::storeInputs()

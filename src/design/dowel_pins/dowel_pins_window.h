@@ -33,11 +33,13 @@ public:
     QLineEdit* result(PinResult which) const { return m_results[static_cast<std::size_t>(which)].edit; }
     QComboBox* diameterList() const { return m_diameters; }
     QComboBox* lengthList() const { return m_lengths; }
+    QCheckBox* autoOpenBox() const { return m_autoOpen; }
     JointPicture* picture() const { return m_picture; }
     const DowelPinsForm& form() const { return m_form; }
 
 protected:
     std::string composeReport(const LocalDateTime& time, int languageCode) const override;
+    void reportOpeningChanged() override;
 
 private:
     void buildControls();
@@ -56,8 +58,11 @@ private:
     QGroupBox* m_resultBox = nullptr;
     QGroupBox* m_drawingBox = nullptr;
     JointPicture* m_picture = nullptr;
+    QPushButton* m_calculateButton = nullptr;
     QPushButton* m_optimumButton = nullptr;
     QPushButton* m_drillDepthsButton = nullptr;
+    QPushButton* m_reportButton = nullptr;
+    QCheckBox* m_autoOpen = nullptr;
 };
 
 } // namespace kvt

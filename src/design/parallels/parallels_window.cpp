@@ -117,7 +117,23 @@ void ParallelsWindow::buildControls()
     top->addWidget(m_picture, 1);
     contentLayout()->addLayout(top);
 
-    addCalculationButtons();
+    m_calculateButton = new QPushButton(this);
+    m_calculateButton->setObjectName(QStringLiteral("calculateButton"));
+    connect(m_calculateButton, &QPushButton::clicked, this, &ParallelsWindow::calculate);
+    addBottomButton(m_calculateButton);
+    m_updateButton = new QPushButton(this);
+    m_updateButton->setObjectName(QStringLiteral("updateButton"));
+    m_updateButton->setDefault(true);
+    connect(m_updateButton, &QPushButton::clicked, this, &ParallelsWindow::updateResults);
+    addBottomButton(m_updateButton);
+    m_reportButton = new QPushButton(this);
+    m_reportButton->setObjectName(QStringLiteral("reportButton"));
+    connect(m_reportButton, &QPushButton::clicked, this, &ParallelsWindow::openReportCommand);
+    addBottomButton(m_reportButton);
+    m_autoOpen = new QCheckBox(this);
+    m_autoOpen->setObjectName(QStringLiteral("autoOpenBox"));
+    connect(m_autoOpen, &QCheckBox::toggled, this, [this](bool on) { setReportsOpenAutomatically(on); });
+    addBottomWidget(m_autoOpen);
 }
 
 void ParallelsWindow::retranslate()
@@ -134,8 +150,10 @@ void ParallelsWindow::retranslate()
     setCaption(m_inputBox, text(75350, "*Eingaben"));
     setCaption(m_resultBox, text(75351, "*Ergebnisse"));
     m_picture->setCaption(text(75352, "*Schraubstock, Parallelstücke und Werkstück"));
-    setCaption(calculateButton(), text(75330, "*Calc PSHeight"));
+    setCaption(m_calculateButton, text(75330, "*Calc PSHeight"));
     setCaption(m_updateButton, text(75331, "*UpdateScr"));
+    setCaption(m_reportButton, text(71051, "*Bericht"));
+    setCaption(m_autoOpen, text(71052, "*Autom.öffnen"));
 }
 
 void ParallelsWindow::showForm()
@@ -165,6 +183,8 @@ void ParallelsWindow::showForm()
     data.parallelDepth = m_form.selectedDepth();
     data.position = m_form.position();
     m_picture->setData(data);
+    const QSignalBlocker blocker(m_autoOpen);
+    m_autoOpen->setChecked(reportsOpenAutomatically());
 }
 
 void ParallelsWindow::showMessages(const std::vector<MessageBoxRequest>& messages)
@@ -194,6 +214,12 @@ void ParallelsWindow::updateResults()
 std::string ParallelsWindow::composeReport(const LocalDateTime& time, int languageCode) const
 {
     return m_form.reportText(texts(), languageCode, time);
+}
+
+void ParallelsWindow::reportOpeningChanged()
+{
+    const QSignalBlocker blocker(m_autoOpen);
+    m_autoOpen->setChecked(reportsOpenAutomatically());
 }
 
 void ParallelsWindow::storeInputs()

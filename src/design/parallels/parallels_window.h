@@ -34,11 +34,13 @@ public:
     QLineEdit* field(ParallelsField which) const { return m_fields[static_cast<std::size_t>(which)].edit; }
     QLineEdit* result(ParallelsResult which) const { return m_results[static_cast<std::size_t>(which)].edit; }
     QComboBox* parallelsList() const { return m_list; }
+    QCheckBox* autoOpenBox() const { return m_autoOpen; }
     VisePicture* picture() const { return m_picture; }
     const ParallelsForm& form() const { return m_form; }
 
 protected:
     std::string composeReport(const LocalDateTime& time, int languageCode) const override;
+    void reportOpeningChanged() override;
 
 private:
     void buildControls();
@@ -56,7 +58,10 @@ private:
     QGroupBox* m_inputBox = nullptr;
     QGroupBox* m_resultBox = nullptr;
     VisePicture* m_picture = nullptr;
+    QPushButton* m_calculateButton = nullptr;
     QPushButton* m_updateButton = nullptr;
+    QPushButton* m_reportButton = nullptr;
+    QCheckBox* m_autoOpen = nullptr;
 };
 
 } // namespace kvt
