@@ -1,5 +1,7 @@
 #include "calclib/calculations_dialog.h"
 
+#include "common/units.h"
+
 #include "app/language_module.h"
 #include "app/pages.h"
 #include "app/window_menu.h"
@@ -179,8 +181,12 @@ CalculationsDialog::CalculationsDialog(MainWindowPort& port, OpenDialogData& sta
     m_senderPage = m_state.handOverSenderPage;
     m_returnWanted = m_state.calcReturnWanted == 1;
     m_returnCircle = m_state.calcHandOver3;
+    // The flange window hands over and takes back millimetres; the calculator works in the
+    // unit the user reads in the flange window.
+    const int unitSystem = m_state.options ? m_state.options->settings.unitSystem : kUnitSystemMetric;
+    m_unitSystem = unitSystem == kUnitSystemInch ? kUnitSystemInch : kUnitSystemMetric;
     if (m_returnWanted && m_state.calcHandOver1 == kPitchCalculator)
-        m_form.preselectPitch(bitsFloat(m_state.calcHandOver2));
+        m_form.preselectPitch(toDisplay(m_unitSystem, ConversionKind::Length, bitsFloat(m_state.calcHandOver2)));
     else if (m_state.options)
         m_form.restore(readWindowBlock<CalculationsBlock>(m_state.options->windows.calculations));
 
@@ -377,7 +383,8 @@ void CalculationsDialog::goBack()
     // of the diameter it sent, for the circle it named.
     if (m_senderPage == page::Flanges && m_returnWanted && m_form.lastPitch()) {
         request.originPage = page::Calculations;
-        request.value1 = floatBits(static_cast<float>(*m_form.lastPitch()));
+        request.value1
+            = floatBits(toMetric(m_unitSystem, ConversionKind::Length, static_cast<float>(*m_form.lastPitch())));
         request.value3 = m_returnCircle;
     }
     const PageInfo* sender = pageInfo(m_senderPage);

@@ -66,6 +66,7 @@ private:
     int m_senderPage = 0;
     bool m_returnWanted = false;
     std::int32_t m_returnCircle = 0;
+    int m_unitSystem = 0; // of the flange window that asked for a pitch
 
     QLineEdit* m_search = nullptr;
     QComboBox* m_combo = nullptr;

@@ -3,6 +3,7 @@
 
 #include "app/qt_platform.h"
 #include "calclib/calculations_form.h"
+#include "common/units.h"
 #include "options/options_record.h"
 #include "options/window_blocks.h"
 #include "qt_test_support.h"
@@ -158,6 +159,34 @@ TEST(CalculationsLibraryTest, PitchGoesBackToTheFlangeWindow)
     std::memcpy(&pitch, &back.value1, sizeof pitch);
     EXPECT_EQ(pitch, 30.0f);
     EXPECT_EQ(back.value3, 2);
+    destroy(dialog);
+}
+
+TEST(CalculationsLibraryTest, AnInchFlangeWindowGetsItsPitchInMillimetresAndTypesInInches)
+{
+    ProgramSide program;
+    program.state->options->settings.unitSystem = kUnitSystemInch;
+    const float diameter = 25.400051f; // one inch, as the flange window hands it over
+    std::int32_t bits = 0;
+    std::memcpy(&bits, &diameter, sizeof bits);
+    program.state->handOverSenderPage = page::Flanges;
+    program.state->calcReturnWanted = 1;
+    program.state->calcHandOver1 = kPitchCalculator;
+    program.state->calcHandOver2 = bits;
+    program.state->calcHandOver3 = 1;
+    QDialog* dialog = program.open();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(child<QLineEdit>(dialog, "input1")->text(), QStringLiteral("1"));
+    child<QLineEdit>(dialog, "input2")->setText(QStringLiteral("1"));
+    child<QPushButton>(dialog, "calculateButton")->click();
+    EXPECT_EQ(child<QLineEdit>(dialog, "result0")->text(), QStringLiteral("  2.00"));
+
+    child<QPushButton>(dialog, "backButton")->click();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(program.sent.size(), 1u);
+    float pitch = 0.0f;
+    std::memcpy(&pitch, &program.sent[0].request.value1, sizeof pitch);
+    EXPECT_FLOAT_EQ(pitch, 2.0f * 25.400051f);
     destroy(dialog);
 }
 
