@@ -13,6 +13,7 @@
 #include "common/report_launcher.h"
 #include "common/report_printer.h"
 #include "common/stamps.h"
+#include "common/units.h"
 #include "options/options_record.h"
 #include "state/open_dialog_data.h"
 
@@ -133,6 +134,12 @@ void FunctionWindow::markOptionsChanged()
 {
     if (OptionsRecord* options = m_controller.options())
         options->settings.changed = 1;
+}
+
+int FunctionWindow::unitSystem() const
+{
+    const OptionsRecord* options = m_controller.options();
+    return options ? options->settings.unitSystem : kUnitSystemMetric;
 }
 
 std::size_t FunctionWindow::currentMachineIndex() const

@@ -89,6 +89,8 @@ public:
     ~FunctionWindow() override;
 
     int page() const { return m_page; }
+    // The unit system of the options (metric without options).
+    int unitSystem() const;
 
     // The services in use; for tests that check what a window was given.
     MessageBoxes& boxes() const { return *m_services.boxes; }

@@ -73,7 +73,7 @@ double FormatArg::asDouble() const
 
 namespace {
 
-struct Spec {
+struct Directive {
     bool leftAlign = false;
     bool plus = false;
     bool space = false;
@@ -85,16 +85,17 @@ struct Spec {
 };
 
 // Digits, sign and prefix kept apart so that zero padding goes between them.
-void pad(std::string& out, const Spec& spec, std::string_view sign, std::string_view body, bool zeroPadAllowed)
+void pad(
+    std::string& out, const Directive& directive, std::string_view sign, std::string_view body, bool zeroPadAllowed)
 {
     const std::size_t length = sign.size() + body.size();
-    const std::size_t width = spec.width > 0 ? static_cast<std::size_t>(spec.width) : 0;
+    const std::size_t width = directive.width > 0 ? static_cast<std::size_t>(directive.width) : 0;
     const std::size_t fill = width > length ? width - length : 0;
-    if (spec.leftAlign) {
+    if (directive.leftAlign) {
         out += sign;
         out += body;
         out.append(fill, ' ');
-    } else if (spec.zeroPad && zeroPadAllowed) {
+    } else if (directive.zeroPad && zeroPadAllowed) {
         out += sign;
         out.append(fill, '0');
         out += body;
@@ -105,58 +106,58 @@ void pad(std::string& out, const Spec& spec, std::string_view sign, std::string_
     }
 }
 
-std::string_view signFor(bool negative, const Spec& spec)
+std::string_view signFor(bool negative, const Directive& directive)
 {
     if (negative)
         return "-";
-    if (spec.plus)
+    if (directive.plus)
         return "+";
-    if (spec.space)
+    if (directive.space)
         return " ";
     return "";
 }
 
-void formatInteger(std::string& out, const Spec& spec, const FormatArg& arg)
+void formatInteger(std::string& out, const Directive& directive, const FormatArg& arg)
 {
     bool negative = false;
     unsigned long long magnitude = 0;
     int base = 10;
-    if (spec.conversion == 'd' || spec.conversion == 'i') {
+    if (directive.conversion == 'd' || directive.conversion == 'i') {
         const long long value = arg.asSigned();
         negative = value < 0;
         magnitude = negative ? 0ull - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
     } else {
         magnitude = arg.asUnsigned();
-        base = spec.conversion == 'o' ? 8 : (spec.conversion == 'u' ? 10 : 16);
+        base = directive.conversion == 'o' ? 8 : (directive.conversion == 'u' ? 10 : 16);
     }
 
     char digits[72];
     auto [end, ec] = std::to_chars(digits, digits + sizeof digits, magnitude, base);
     std::string body(digits, end);
-    if (spec.conversion == 'X')
+    if (directive.conversion == 'X')
         std::transform(
             body.begin(), body.end(), body.begin(), [](char c) { return c >= 'a' && c <= 'f' ? c - 32 : c; });
-    if (spec.precision >= 0) {
+    if (directive.precision >= 0) {
         // A precision is the least count of digits; a zero value with precision 0 prints nothing.
-        if (spec.precision == 0 && magnitude == 0)
+        if (directive.precision == 0 && magnitude == 0)
             body.clear();
-        else if (body.size() < static_cast<std::size_t>(spec.precision))
-            body.insert(0, static_cast<std::size_t>(spec.precision) - body.size(), '0');
+        else if (body.size() < static_cast<std::size_t>(directive.precision))
+            body.insert(0, static_cast<std::size_t>(directive.precision) - body.size(), '0');
     }
     std::string prefix;
-    if (spec.alternate && magnitude != 0) {
-        if (spec.conversion == 'x')
+    if (directive.alternate && magnitude != 0) {
+        if (directive.conversion == 'x')
             prefix = "0x";
-        else if (spec.conversion == 'X')
+        else if (directive.conversion == 'X')
             prefix = "0X";
-        else if (spec.conversion == 'o' && (body.empty() || body.front() != '0'))
+        else if (directive.conversion == 'o' && (body.empty() || body.front() != '0'))
             body.insert(0, 1, '0');
     }
-    const bool isSigned = spec.conversion == 'd' || spec.conversion == 'i';
-    std::string sign(isSigned ? signFor(negative, spec) : std::string_view());
+    const bool isSigned = directive.conversion == 'd' || directive.conversion == 'i';
+    std::string sign(isSigned ? signFor(negative, directive) : std::string_view());
     sign += prefix;
     // printf ignores the 0 flag when a precision is given for an integer.
-    pad(out, spec, sign, body, spec.precision < 0);
+    pad(out, directive, sign, body, directive.precision < 0);
 }
 
 bool onlyZeroDigits(std::string_view body)
@@ -170,19 +171,19 @@ bool onlyZeroDigits(std::string_view body)
     return true;
 }
 
-void formatFloating(std::string& out, const Spec& spec, double value)
+void formatFloating(std::string& out, const Directive& directive, double value)
 {
-    const bool upper = spec.conversion == 'F' || spec.conversion == 'E' || spec.conversion == 'G';
+    const bool upper = directive.conversion == 'F' || directive.conversion == 'E' || directive.conversion == 'G';
     if (!std::isfinite(value)) {
         std::string body = std::isnan(value) ? "nan" : "inf";
         if (upper)
             std::transform(body.begin(), body.end(), body.begin(), [](char c) { return static_cast<char>(c - 32); });
-        pad(out, spec, signFor(std::signbit(value) && !std::isnan(value), spec), body, false);
+        pad(out, directive, signFor(std::signbit(value) && !std::isnan(value), directive), body, false);
         return;
     }
 
     std::chars_format style = std::chars_format::fixed;
-    switch (spec.conversion) {
+    switch (directive.conversion) {
     case 'e':
     case 'E':
         style = std::chars_format::scientific;
@@ -194,7 +195,7 @@ void formatFloating(std::string& out, const Spec& spec, double value)
     default:
         break;
     }
-    int precision = spec.precision < 0 ? 6 : spec.precision;
+    int precision = directive.precision < 0 ? 6 : directive.precision;
     if (style == std::chars_format::general && precision == 0)
         precision = 1;
 
@@ -206,7 +207,7 @@ void formatFloating(std::string& out, const Spec& spec, double value)
         end = buffer.data();
     std::string body(buffer.data(), end);
 
-    if (spec.alternate && precision == 0 && style != std::chars_format::general
+    if (directive.alternate && precision == 0 && style != std::chars_format::general
         && body.find('.') == std::string::npos) {
         const std::size_t exponent = body.find('e');
         body.insert(exponent == std::string::npos ? body.size() : exponent, 1, '.');
@@ -215,14 +216,14 @@ void formatFloating(std::string& out, const Spec& spec, double value)
         std::transform(body.begin(), body.end(), body.begin(), [](char c) { return c == 'e' ? 'E' : c; });
 
     const bool negative = std::signbit(value) && !onlyZeroDigits(body);
-    pad(out, spec, signFor(negative, spec), body, true);
+    pad(out, directive, signFor(negative, directive), body, true);
 }
 
-void formatText(std::string& out, const Spec& spec, std::string_view text)
+void formatText(std::string& out, const Directive& directive, std::string_view text)
 {
-    if (spec.precision >= 0 && text.size() > static_cast<std::size_t>(spec.precision))
-        text = text.substr(0, static_cast<std::size_t>(spec.precision));
-    pad(out, spec, "", text, false);
+    if (directive.precision >= 0 && text.size() > static_cast<std::size_t>(directive.precision))
+        text = text.substr(0, static_cast<std::size_t>(directive.precision));
+    pad(out, directive, "", text, false);
 }
 
 bool isDigit(char c)
@@ -262,31 +263,31 @@ std::string cformatArgs(std::string_view format, std::initializer_list<FormatArg
             ++i;
             continue;
         }
-        Spec spec;
+        Directive directive;
         for (; i < format.size(); ++i) {
             const char flag = format[i];
             if (flag == '-')
-                spec.leftAlign = true;
+                directive.leftAlign = true;
             else if (flag == '+')
-                spec.plus = true;
+                directive.plus = true;
             else if (flag == ' ')
-                spec.space = true;
+                directive.space = true;
             else if (flag == '0')
-                spec.zeroPad = true;
+                directive.zeroPad = true;
             else if (flag == '#')
-                spec.alternate = true;
+                directive.alternate = true;
             else
                 break;
         }
         bool unsupported = false;
         if (i < format.size() && format[i] == '*')
             unsupported = true;
-        spec.width = readNumber(format, i);
+        directive.width = readNumber(format, i);
         if (i < format.size() && format[i] == '.') {
             ++i;
             if (i < format.size() && format[i] == '*')
                 unsupported = true;
-            spec.precision = readNumber(format, i);
+            directive.precision = readNumber(format, i);
         }
         while (i < format.size() && std::string_view("hlLqjzt").find(format[i]) != std::string_view::npos)
             ++i;
@@ -294,9 +295,9 @@ std::string cformatArgs(std::string_view format, std::initializer_list<FormatArg
             out.append(format.substr(start, i - start));
             continue;
         }
-        spec.conversion = format[i++];
+        directive.conversion = format[i++];
 
-        const bool known = std::string_view("diuxXofFeEgGcs").find(spec.conversion) != std::string_view::npos;
+        const bool known = std::string_view("diuxXofFeEgGcs").find(directive.conversion) != std::string_view::npos;
         if (!known) {
             out.append(format.substr(start, i - start));
             continue;
@@ -304,26 +305,26 @@ std::string cformatArgs(std::string_view format, std::initializer_list<FormatArg
         if (next == args.end())
             continue;
         const FormatArg& arg = *next++;
-        switch (spec.conversion) {
+        switch (directive.conversion) {
         case 'd':
         case 'i':
         case 'u':
         case 'x':
         case 'X':
         case 'o':
-            formatInteger(out, spec, arg);
+            formatInteger(out, directive, arg);
             break;
         case 'c': {
             const char character = static_cast<char>(arg.asSigned());
-            formatText(out, Spec {spec.leftAlign, false, false, false, false, spec.width, -1, 's'},
+            formatText(out, Directive {directive.leftAlign, false, false, false, false, directive.width, -1, 's'},
                 std::string_view(&character, 1));
             break;
         }
         case 's':
-            formatText(out, spec, arg.asText());
+            formatText(out, directive, arg.asText());
             break;
         default:
-            formatFloating(out, spec, arg.asDouble());
+            formatFloating(out, directive, arg.asDouble());
             break;
         }
     }
@@ -332,11 +333,11 @@ std::string cformatArgs(std::string_view format, std::initializer_list<FormatArg
 
 std::string formatFixed(double value, int decimals)
 {
-    Spec spec;
-    spec.conversion = 'f';
-    spec.precision = std::clamp(decimals, 0, 60);
+    Directive directive;
+    directive.conversion = 'f';
+    directive.precision = std::clamp(decimals, 0, 60);
     std::string out;
-    formatFloating(out, spec, value);
+    formatFloating(out, directive, value);
     return out;
 }
 

@@ -6,7 +6,7 @@
 //
 // Supported: %%, flags '-', '+', ' ', '0', '#', a width, a precision, the length
 // modifiers h, hh, l, ll, z, j, t, L (ignored), and the conversions d i u x X o f F e E
-// g G c s. A '*' width or precision is not supported and prints the spec as it stands.
+// g G c s. A '*' width or precision is not supported and prints the directive as it stands.
 //
 // One deliberate difference from printf: a floating value that rounds to zero at the
 // requested precision is written without a minus sign ("0.000", never "-0.000"), because

@@ -287,12 +287,6 @@ int ToolManagementWindow::languageCode() const
     return state ? state->languageCode : 49;
 }
 
-int ToolManagementWindow::unitSystem() const
-{
-    const OptionsRecord* options = controller().options();
-    return options ? options->settings.unitSystem : 0;
-}
-
 void ToolManagementWindow::fillList()
 {
     m_filling = true;

@@ -60,7 +60,6 @@ public:
     std::filesystem::path dataDirectory() const;
     int machineIndex() const { return static_cast<int>(currentMachineIndex()); }
     int languageCode() const;
-    int unitSystem() const;
     std::string toolManagementTitle() const;
 
 protected:

@@ -108,7 +108,7 @@ TEST(NumberFormat, MixedTextsAndArgumentsOfAnotherKind)
     EXPECT_EQ(cformat("%d", std::numeric_limits<double>::quiet_NaN()), "0");
     EXPECT_EQ(cformat("%.2f", 7), "7.00");
     EXPECT_EQ(cformat("%u", 4000000000u), "4000000000");
-    // Missing arguments print nothing; surplus ones are ignored; odd specs stay as text.
+    // Missing arguments print nothing; surplus ones are ignored; odd directives stay as text.
     EXPECT_EQ(cformat("a%db%dc", 1), "a1bc");
     EXPECT_EQ(cformat("%d", 1, 2), "1");
     EXPECT_EQ(cformat("%*d|%k|100%", 5), "%*d|%k|100%");

@@ -47,12 +47,6 @@ DowelPinsWindow::DowelPinsWindow(AppController& controller, const WindowServices
 
 DowelPinsWindow::~DowelPinsWindow() = default;
 
-int DowelPinsWindow::unitSystem() const
-{
-    const OptionsRecord* options = controller().options();
-    return options ? options->settings.unitSystem : kUnitSystemMetric;
-}
-
 void DowelPinsWindow::buildControls()
 {
     auto* columns = new QHBoxLayout;

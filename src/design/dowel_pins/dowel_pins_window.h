@@ -45,7 +45,6 @@ private:
     void buildControls();
     void retranslate();
     void showForm();
-    int unitSystem() const;
 
     DowelPinsForm m_form;
     std::array<CaptionedField, kPinFieldCount> m_fields {};

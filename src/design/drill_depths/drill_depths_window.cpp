@@ -54,12 +54,6 @@ DrillDepthsWindow::DrillDepthsWindow(AppController& controller, const WindowServ
 
 DrillDepthsWindow::~DrillDepthsWindow() = default;
 
-int DrillDepthsWindow::unitSystem() const
-{
-    const OptionsRecord* options = controller().options();
-    return options ? options->settings.unitSystem : kUnitSystemMetric;
-}
-
 void DrillDepthsWindow::buildControls()
 {
     m_modeBox = new QGroupBox(this);

@@ -45,7 +45,6 @@ private:
     void showMode();
     void fillAllowances();
     void allowanceChosen(int index);
-    int unitSystem() const;
 
     DrillDepthsForm m_form;
     std::array<CaptionedField, kDrillFieldCount> m_fields {};

@@ -40,12 +40,6 @@ ParallelsWindow::ParallelsWindow(AppController& controller, const WindowServices
 
 ParallelsWindow::~ParallelsWindow() = default;
 
-int ParallelsWindow::unitSystem() const
-{
-    const OptionsRecord* options = controller().options();
-    return options ? options->settings.unitSystem : kUnitSystemMetric;
-}
-
 void ParallelsWindow::takeMachine()
 {
     std::array<float, kParallelSlotCount> heights {};

@@ -48,7 +48,6 @@ private:
     void takeMachine();
     void showForm();
     void showMessages(const std::vector<MessageBoxRequest>& messages);
-    int unitSystem() const;
 
     ParallelsForm m_form;
     std::array<CaptionedField, kParallelsFieldCount> m_fields {};

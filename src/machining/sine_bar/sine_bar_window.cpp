@@ -31,12 +31,6 @@ SineBarWindow::SineBarWindow(AppController& controller, const WindowServices& se
 
 SineBarWindow::~SineBarWindow() = default;
 
-int SineBarWindow::unitSystem() const
-{
-    const OptionsRecord* options = controller().options();
-    return options ? options->settings.unitSystem : kUnitSystemMetric;
-}
-
 void SineBarWindow::buildControls()
 {
     m_box = new QGroupBox(this);

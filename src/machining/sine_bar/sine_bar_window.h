@@ -36,7 +36,6 @@ private:
     void buildControls();
     void retranslate();
     void showForm();
-    int unitSystem() const;
 
     SineBarForm m_form;
     std::array<CaptionedField, kSineBarFieldCount> m_fields {};
