@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <vector>
+
 namespace kvt {
 
 namespace {
@@ -42,9 +44,14 @@ DowelPinsWindow::DowelPinsWindow(AppController& controller, const WindowServices
         m_form.setSafety(options->settings.safetyValue);
     if (const auto block = loadBlock<DowelPinsBlock>())
         m_form.fill(*block);
-    // Back from the drill-depth window that "*Erm." opened: its drill point becomes t.
-    if (const OpenDialogData* state = controller.state(); state && state->handOverSenderPage == page::DrillDepths)
-        m_form.takeBackAllowances(state->handOver[0], state->handOver[1], state->handOver[2]);
+    // Back from the drill-depth window that "*Erm." opened: its drill point becomes t, and
+    // the depths are shown with it at once, without a report. A factor of 0 shows nothing
+    // here; its message comes with the next "*Berechnen".
+    if (const OpenDialogData* state = controller.state(); state && state->handOverSenderPage == page::DrillDepths
+        && m_form.takeBackAllowances(state->handOver[0], state->handOver[1], state->handOver[2])) {
+        std::vector<MessageBoxRequest> unshown;
+        m_form.calculate(texts(), unshown);
+    }
     showForm();
     resize(sizeHint());
 }
