@@ -129,20 +129,5 @@ TEST_F(PinBoreHandOverTest, BackBringsTheDrillPointAndKeepsEveryInput)
     EXPECT_EQ(controller->state()->currentPage, page::DrillDepths);
 }
 
-TEST_F(PinBoreHandOverTest, InchPointComesBackInInches)
-{
-    controller->options()->settings.unitSystem = kUnitSystemInch;
-    openPage(page::DowelPins);
-    click(pins(), "drillDepthsButton"); // 1/4, tight fit: drill 0.2344
-    typeInto(drill()->field(DrillField::Chamfer), "0.02");
-    typeInto(drill()->field(DrillField::Depth), "0.5");
-    click(drill(), "calculateButton");
-    EXPECT_EQ(drill()->field(DrillField::DrillDiameter)->text(), QStringLiteral("0.234"));
-    click(drill(), "backButton");
-    ASSERT_NE(pins(), nullptr);
-    EXPECT_EQ(pins()->field(PinField::DrillAllowance)->text(), QStringLiteral("0.070")); // 0.2344 / (2 tan 59)
-    EXPECT_EQ(pins()->field(PinField::ReamAllowance)->text(), QStringLiteral("0.020"));
-}
-
 } // namespace
 } // namespace kvt
