@@ -628,6 +628,16 @@ void AppController::openFunctionWindow(const PageInfo& info, OpenRequest* reques
         s.handOver[0] = request->value1;
         s.handOver[1] = request->value2;
         s.handOver[2] = request->value3;
+        // Only the drill-depth window's "*Zurück" brings allowances back.
+        s.handOverSenderPage = request->originPage == page::DrillDepths ? page::DrillDepths : 0;
+    } else if (info.page == page::DrillDepths) {
+        // The dowel pin window's "*Erm." hands over its pin diameter and wants the
+        // drill point back; any other sender leaves the window without a way back.
+        s.handOverSenderPage = 0;
+        if (request->originPage == page::DowelPins) {
+            s.handOver[0] = request->value1;
+            s.handOverSenderPage = page::DowelPins;
+        }
     }
 
     closeWindow(request->senderWindow);

@@ -269,9 +269,24 @@ TEST_F(ControllerTest, OpenRequestHandsItsValuesToTheWindowsThatTakeThem)
     c.send(AppMessage::OpenDowelPins, request);
     EXPECT_EQ(c.state()->handOver[1], 22);
     EXPECT_EQ(c.state()->handOver[2], 33);
+    EXPECT_EQ(c.state()->handOverSenderPage, 0);
+
+    // The pin diameter goes to the drill-depth window only from the dowel pin window,
+    // and the allowances come back only from the drill-depth window.
+    c.send(AppMessage::OpenDrillDepths, request);
+    EXPECT_EQ(c.state()->handOver[0], 0);
+    EXPECT_EQ(c.state()->handOverSenderPage, 0);
+    request.originPage = 127;
+    c.send(AppMessage::OpenDrillDepths, request);
+    EXPECT_EQ(c.state()->handOver[0], 11);
+    EXPECT_EQ(c.state()->handOverSenderPage, 127);
+    request.originPage = 129;
+    c.send(AppMessage::OpenDowelPins, request);
+    EXPECT_EQ(c.state()->handOver[0], 11);
+    EXPECT_EQ(c.state()->handOverSenderPage, 129);
     // Requests from the main window closed nothing but the flanges window opened
     // before, which a second flanges window replaces.
-    EXPECT_EQ(windows.openWindows().size(), 4u);
+    EXPECT_EQ(windows.openWindows().size(), 5u);
 }
 
 TEST_F(ControllerTest, AnsweringNoToTheQuitQuestionKeepsTheWindowOpenAndEnabled)

@@ -2,12 +2,14 @@
 // allowance, the optimum length, and the window form's lists, message, block and report.
 
 #include "common/clock.h"
+#include "common/float_bits.h"
 #include "common/language_codes.h"
 #include "common/number_format.h"
 #include "common/text_lookup.h"
 #include "common/units.h"
 #include "design/dowel_pins/dowel_pins.h"
 #include "design/dowel_pins/dowel_pins_form.h"
+#include "state/app_message.h"
 
 #include <gtest/gtest.h>
 
@@ -214,6 +216,43 @@ TEST_F(DowelPinsFormTest, InchStartValuesAndBlock)
     third.fill(damaged);
     EXPECT_EQ(third.diameter(), 4);
     EXPECT_EQ(third.text(PinField::Length), "0.000");
+}
+
+TEST_F(DowelPinsFormTest, DrillDepthsRequestAndTheAllowancesBack)
+{
+    OpenRequest request;
+    form.setDiameter(5);
+    form.fillDrillDepthsRequest(request);
+    EXPECT_EQ(request.originPage, 127);
+    EXPECT_EQ(bitsFloat(request.value1), 6.0f);
+    DowelPinsForm inch(kUnitSystemInch);
+    inch.fillDrillDepthsRequest(request);
+    EXPECT_EQ(bitsFloat(request.value1), 0.25f);
+
+    constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+    struct Back {
+        int valid;
+        float point, chamfer; // mm
+        bool taken;
+        const char *t, *r;
+    };
+    const Back backs[] = {
+        {1, 1.7425f, 1.0f, true, "1.742", "1.000"},
+        {1, 2.5f, 0.0f, true, "2.500", "0.300"}, // drilled: r stays
+        {0, 1.7425f, 1.0f, false, "0.400", "0.300"}, // back without a calculation
+        {1, kNaN, 1.0f, false, "0.400", "0.300"},
+        {1, 1.0f, -1.0f, false, "0.400", "0.300"},
+    };
+    for (const Back& back : backs) {
+        type(PinField::DrillAllowance, "0.400");
+        type(PinField::ReamAllowance, "0.300");
+        EXPECT_EQ(form.takeBackAllowances(floatBits(back.point), floatBits(back.chamfer), back.valid), back.taken);
+        EXPECT_EQ(form.text(PinField::DrillAllowance), back.t) << back.point;
+        EXPECT_EQ(form.text(PinField::ReamAllowance), back.r) << back.chamfer;
+    }
+    EXPECT_TRUE(inch.takeBackAllowances(floatBits(1.7887f), floatBits(0.508f), 1));
+    EXPECT_EQ(inch.text(PinField::DrillAllowance), "0.070");
+    EXPECT_EQ(inch.text(PinField::ReamAllowance), "0.020");
 }
 
 TEST_F(DowelPinsFormTest, ReportLines)

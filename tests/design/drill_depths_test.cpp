@@ -3,12 +3,14 @@
 // pre-drill rule, tapped holes, and the window form's modes, messages, block and report.
 
 #include "common/clock.h"
+#include "common/float_bits.h"
 #include "common/language_codes.h"
 #include "common/number_format.h"
 #include "common/text_lookup.h"
 #include "common/units.h"
 #include "design/drill_depths/drill_depths.h"
 #include "design/drill_depths/drill_depths_form.h"
+#include "state/app_message.h"
 
 #include <gtest/gtest.h>
 
@@ -382,6 +384,62 @@ TEST_F(DrillDepthsFormTest, BlockRoundTripAndDamage)
     EXPECT_EQ(third.thread(), 0);
     EXPECT_EQ(third.inchFit(), InchFit::Tight);
     EXPECT_EQ(third.text(DrillField::Depth), "0.000");
+}
+
+TEST_F(DrillDepthsFormTest, PinTakeOverAndTheWayBack)
+{
+    const float refused[]
+        = {0.0f, -6.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()};
+    for (float diameter : refused) {
+        EXPECT_FALSE(form.takeOverPin(floatBits(diameter))) << diameter;
+        EXPECT_EQ(form.mode(), DrillMode::Drill);
+        EXPECT_EQ(form.text(DrillField::Diameter), "");
+    }
+
+    OpenRequest request;
+    form.fillReturnRequest(request);
+    EXPECT_EQ(request.originPage, 129);
+    EXPECT_EQ(request.value3, 0); // nothing calculated: nothing goes back
+
+    ASSERT_TRUE(form.takeOverPin(floatBits(8.0f)));
+    EXPECT_EQ(form.mode(), DrillMode::Ream);
+    EXPECT_EQ(form.text(DrillField::Diameter), "8.000");
+    type(DrillField::Allowance, "0.2");
+    type(DrillField::Chamfer, "1.2");
+    ASSERT_TRUE(form.calculate(texts, messages));
+    form.fillReturnRequest(request);
+    EXPECT_EQ(request.value3, 1);
+    EXPECT_EQ(formatNumber("%.4f", bitsFloat(request.value1)), "2.3434"); // 7.8 / (2 tan 59)
+    EXPECT_EQ(formatNumber("%.4f", bitsFloat(request.value2)), "1.2000");
+
+    form.setMode(DrillMode::Drill); // a drilled hole has no chamfer to hand back
+    ASSERT_TRUE(form.calculate(texts, messages));
+    form.fillReturnRequest(request);
+    EXPECT_EQ(formatNumber("%.4f", bitsFloat(request.value1)), "2.4034");
+    EXPECT_EQ(request.value2, 0);
+}
+
+TEST_F(DrillDepthsFormTest, RunInIsStoredAndReported)
+{
+    type(DrillField::RunIn, "2.5");
+    type(DrillField::Diameter, "10");
+    const DrillDepthsBlock block = form.store(false);
+    EXPECT_EQ(block.runIn, 2.5f);
+    DrillDepthsForm again(kUnitSystemMetric);
+    again.fill(block);
+    EXPECT_EQ(again.text(DrillField::RunIn), "2.500");
+    again.calculate(texts, messages);
+    const std::string report = again.reportText(texts, kLanguageGerman, LocalDateTime {2025, 3, 7, 14, 5, 9});
+    EXPECT_NE(report.find("*Sicherheitswert [mm]\t: 0.00\r\n*Anlauf la [mm]\t: 2.50\r\n"), std::string::npos) << report;
+
+    // A block stored before the field existed has zeros there; a damaged one anything.
+    DrillDepthsBlock older = block;
+    older.runIn = 0.0f;
+    again.fill(older);
+    EXPECT_EQ(again.text(DrillField::RunIn), "0.000");
+    older.runIn = std::numeric_limits<float>::quiet_NaN();
+    again.fill(older);
+    EXPECT_EQ(again.text(DrillField::RunIn), "0.000");
 }
 
 TEST_F(DrillDepthsFormTest, ReportOfATappedHole)

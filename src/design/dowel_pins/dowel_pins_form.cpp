@@ -1,11 +1,14 @@
 #include "design/dowel_pins/dowel_pins_form.h"
 
 #include "common/field_validation.h"
+#include "common/float_bits.h"
 #include "common/inch_fraction.h"
 #include "common/number_format.h"
 #include "common/report_writer.h"
 #include "common/stamps.h"
 #include "common/units.h"
+#include "state/app_message.h"
+#include "state/page_ids.h"
 
 #include <algorithm>
 
@@ -233,6 +236,25 @@ bool DowelPinsForm::chooseOptimumLength()
         return false;
     setNumber(PinField::Length, static_cast<float>(lengths[*m_optimum]));
     m_optimum = optimumPinLength(lengths, diameterMillimetres(), value(PinField::Factor));
+    return true;
+}
+
+void DowelPinsForm::fillDrillDepthsRequest(OpenRequest& request) const
+{
+    request.originPage = page::DowelPins;
+    request.value1 = floatBits(static_cast<float>(diameterDisplay()));
+}
+
+bool DowelPinsForm::takeBackAllowances(std::int32_t pointBits, std::int32_t chamferBits, std::int32_t valid)
+{
+    const float point = bitsFloat(pointBits);
+    const float chamfer = bitsFloat(chamferBits);
+    if (valid != 1 || !std::isfinite(point) || point < 0.0f || !std::isfinite(chamfer) || chamfer < 0.0f)
+        return false;
+    setNumber(PinField::DrillAllowance, toDisplay(m_unitSystem, kLength, point));
+    // Only a reaming brings a chamfer; after drilling or tapping r stays as it was.
+    if (chamfer > 0.0f)
+        setNumber(PinField::ReamAllowance, toDisplay(m_unitSystem, kLength, chamfer));
     return true;
 }
 

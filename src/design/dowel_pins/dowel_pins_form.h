@@ -20,6 +20,7 @@
 namespace kvt {
 
 struct LocalDateTime;
+struct OpenRequest;
 
 enum class PinField : int { Length, Factor, Extra1, Extra2, Thickness1, Thickness2, DrillAllowance, ReamAllowance };
 inline constexpr int kPinFieldCount = 8;
@@ -73,6 +74,14 @@ public:
     bool chooseOptimumLength();
     const std::string& result(PinResult which) const { return m_results[static_cast<std::size_t>(which)]; }
     const PinDepths& depths() const { return m_depths; }
+
+    // "*Erm.": the request for the drill-depth window, value1 = the bits of the pin
+    // diameter as a float in the display unit.
+    void fillDrillDepthsRequest(OpenRequest& request) const;
+    // The way back from the drill-depth window (its fillReturnRequest): the drill point
+    // (mm) becomes t, a reamer chamfer (mm) that is not 0 becomes r. False, and nothing
+    // changed, when it came back without a calculation or with values that are no lengths.
+    bool takeBackAllowances(std::int32_t pointBits, std::int32_t chamferBits, std::int32_t valid);
 
     std::optional<bool> fill(const DowelPinsBlock& block);
     DowelPinsBlock store(bool openReportAutomatically) const;

@@ -1,6 +1,7 @@
 #include "design/dowel_pins/dowel_pins_window.h"
 
 #include "app/app_controller.h"
+#include "app/pages.h"
 #include "common/field_binding.h"
 #include "common/message_boxes.h"
 #include "design/dowel_pins/joint_picture.h"
@@ -15,6 +16,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <vector>
 
 namespace kvt {
 
@@ -41,6 +44,14 @@ DowelPinsWindow::DowelPinsWindow(AppController& controller, const WindowServices
         m_form.setSafety(options->settings.safetyValue);
     if (const auto block = loadBlock<DowelPinsBlock>())
         m_form.fill(*block);
+    // Back from the drill-depth window that "*Erm." opened: its drill point becomes t, and
+    // the depths are shown with it at once, without a report. A factor of 0 shows nothing
+    // here; its message comes with the next "*Berechnen".
+    if (const OpenDialogData* state = controller.state(); state && state->handOverSenderPage == page::DrillDepths
+        && m_form.takeBackAllowances(state->handOver[0], state->handOver[1], state->handOver[2])) {
+        std::vector<MessageBoxRequest> unshown;
+        m_form.calculate(texts(), unshown);
+    }
     showForm();
     resize(sizeHint());
 }
@@ -130,7 +141,7 @@ void DowelPinsWindow::buildControls()
     addBottomButton(m_optimumButton);
     m_drillDepthsButton = new QPushButton(this);
     m_drillDepthsButton->setObjectName(QStringLiteral("drillDepthsButton"));
-    connect(m_drillDepthsButton, &QPushButton::clicked, this, [this] { switchToPage(page::DrillDepths); });
+    connect(m_drillDepthsButton, &QPushButton::clicked, this, &DowelPinsWindow::determineDrillAllowance);
     addBottomButton(m_drillDepthsButton);
     m_reportButton = new QPushButton(this);
     m_reportButton->setObjectName(QStringLiteral("reportButton"));
@@ -161,8 +172,8 @@ void DowelPinsWindow::retranslate()
     setCaption(m_optimumButton, text(75636, "*D/L Stiftlänge"));
     setCaption(m_drillDepthsButton, text(75637, "*Erm."));
     setTooltip(m_drillDepthsButton, 75638,
-        "*Öffnet das Fenster Bohrtiefen: dort die Bohrtiefe für den Durchmesser des Stifts ermitteln und hier als "
-        "Bohrtiefe eintragen");
+        "*Öffnet das Fenster Bohrtiefen zum Reiben dieses Stifts; dort \"Berechnen\", dann bringt \"Zurück\" die "
+        "Länge der Bohrerspitze als Bohrtiefe hierher (beim Reiben auch die Fasenhöhe als Reibzugabe)");
     setCaption(m_reportButton, text(71051, "*Bericht"));
     setCaption(m_autoOpen, text(71052, "*Autom.öffnen"));
 }
@@ -214,6 +225,19 @@ void DowelPinsWindow::calculate()
         boxes().show(message);
     if (calculated)
         reportCalculation();
+}
+
+void DowelPinsWindow::determineDrillAllowance()
+{
+    const PageInfo* info = pageInfo(page::DrillDepths);
+    if (!info || !mayClose())
+        return;
+    storeInputs();
+    OpenRequest request;
+    request.senderPage = page::DowelPins;
+    request.senderWindow = this;
+    m_form.fillDrillDepthsRequest(request);
+    controller().send(info->openMessage, request);
 }
 
 void DowelPinsWindow::chooseOptimumLength()

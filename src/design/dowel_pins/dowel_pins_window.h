@@ -28,6 +28,8 @@ public:
     void refresh() override;
     void calculate() override;
     void chooseOptimumLength();
+    // "*Erm.": the drill-depth window in place of this one, reaming the chosen pin.
+    void determineDrillAllowance();
 
     QLineEdit* field(PinField which) const { return m_fields[static_cast<std::size_t>(which)].edit; }
     QLineEdit* result(PinResult which) const { return m_results[static_cast<std::size_t>(which)].edit; }

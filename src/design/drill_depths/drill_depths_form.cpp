@@ -1,10 +1,13 @@
 #include "design/drill_depths/drill_depths_form.h"
 
 #include "common/field_validation.h"
+#include "common/float_bits.h"
 #include "common/number_format.h"
 #include "common/report_writer.h"
 #include "common/stamps.h"
 #include "common/units.h"
+#include "state/app_message.h"
+#include "state/page_ids.h"
 
 #include <algorithm>
 #include <cmath>
@@ -40,6 +43,8 @@ constexpr std::array<FieldDescription, kDrillFieldCount> kFields = {{
     {75410, "*Sicherheitswert", kLength, kMm, kFloat, kUnsigned, 75430, "*Wird zur Bohrtiefe zugegeben"},
     {75411, "*Werkstückhöhe", kLength, kMm, kFloat, kUnsigned, 75431,
         "*Dicke des Werkstücks, für eine Durchgangsbohrung"},
+    {75412, "*Anlauf la", kLength, kMm, kFloat, kUnsigned, 75432,
+        "*Weg, auf dem der Bohrer vor dem Werkstück anläuft; er geht nicht in die Bohrtiefe ein"},
 }};
 
 constexpr std::array<FieldDescription, kDrillResultCount> kResults = {{
@@ -171,6 +176,9 @@ bool DrillDepthsForm::drill(
             MessageIcon::Information, MessageButtons::Ok});
     m_results[static_cast<std::size_t>(DrillResult::DrillingDepth)] = this->length(depth->depth);
     m_results[static_cast<std::size_t>(DrillResult::PointLength)] = this->length(depth->point);
+    m_calculated = true;
+    m_lastPoint = static_cast<float>(depth->point);
+    m_lastChamfer = m_mode == DrillMode::Ream ? metric(DrillField::Chamfer) : 0.0f;
     return true;
 }
 
@@ -239,14 +247,35 @@ bool DrillDepthsForm::calculate(const TextLookup& texts, std::vector<MessageBoxR
     return drill(hole.depth, size.coreDrill, texts, messages);
 }
 
+bool DrillDepthsForm::takeOverPin(std::int32_t diameterBits)
+{
+    const float diameter = bitsFloat(diameterBits);
+    if (!std::isfinite(diameter) || diameter <= 0.0f)
+        return false;
+    // A pin bore is reamed: the reamer has the pin's diameter.
+    m_mode = DrillMode::Ream;
+    setNumber(DrillField::Diameter, diameter);
+    return true;
+}
+
+void DrillDepthsForm::fillReturnRequest(OpenRequest& request) const
+{
+    request.originPage = page::DrillDepths;
+    request.value1 = m_calculated ? floatBits(m_lastPoint) : 0;
+    request.value2 = m_calculated ? floatBits(m_lastChamfer) : 0;
+    request.value3 = m_calculated ? 1 : 0;
+}
+
 std::optional<bool> DrillDepthsForm::fill(const DrillDepthsBlock& block)
 {
     if (block.stored != 1)
         return std::nullopt;
-    for (int i = 0; i < kDrillFieldCount; ++i) {
-        const auto field = static_cast<DrillField>(i);
-        setNumber(field, toDisplay(m_unitSystem, kFields[index(field)].conversion, sane(block.values[i])));
-    }
+    auto put = [this](DrillField field, float stored) {
+        setNumber(field, toDisplay(m_unitSystem, kFields[index(field)].conversion, sane(stored)));
+    };
+    for (int i = 0; i < kDrillBlockValueCount; ++i)
+        put(static_cast<DrillField>(i), block.values[i]);
+    put(DrillField::RunIn, block.runIn);
     m_mode = block.mode <= static_cast<std::uint8_t>(DrillMode::Tap) ? static_cast<DrillMode>(block.mode)
                                                                      : DrillMode::Drill;
     m_leadAsPitch = block.leadAsPitchMultiple != 0;
@@ -261,8 +290,9 @@ std::optional<bool> DrillDepthsForm::fill(const DrillDepthsBlock& block)
 DrillDepthsBlock DrillDepthsForm::store(bool openReportAutomatically) const
 {
     DrillDepthsBlock block {};
-    for (int i = 0; i < kDrillFieldCount; ++i)
+    for (int i = 0; i < kDrillBlockValueCount; ++i)
         block.values[i] = metric(static_cast<DrillField>(i));
+    block.runIn = metric(DrillField::RunIn);
     block.thread = m_thread;
     block.mode = static_cast<std::uint8_t>(m_mode);
     block.leadAsPitchMultiple = m_leadAsPitch ? 1 : 0;
@@ -320,6 +350,7 @@ std::string DrillDepthsForm::reportText(const TextLookup& texts, int languageCod
     input(m_throughHole ? DrillField::Thickness : DrillField::Depth);
     input(DrillField::PointAngle);
     input(DrillField::Safety);
+    input(DrillField::RunIn);
     input(DrillField::DrillStep);
     report += reportSeparator(44);
     for (int i = 0; i < kDrillResultCount; ++i)

@@ -10,6 +10,7 @@
 #include "options/options_record.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,6 +20,7 @@
 namespace kvt {
 
 struct LocalDateTime;
+struct OpenRequest;
 
 enum class DrillMode : int { Drill, Ream, Tap };
 
@@ -34,8 +36,11 @@ enum class DrillField : int {
     ReamStep,
     Safety,
     Thickness, // of the workpiece, for a through hole
+    RunIn, // la: the approach of the drill before it cuts; kept and reported, no part of the depths
 };
-inline constexpr int kDrillFieldCount = 11;
+inline constexpr int kDrillFieldCount = 12;
+// The fields the block held from the start; the ones after them have places of their own.
+inline constexpr int kDrillBlockValueCount = 11;
 
 enum class DrillResult : int { DrillingDepth, ReamingDepth, PointLength, CoreHoleDepth, Surplus };
 inline constexpr int kDrillResultCount = 5;
@@ -45,7 +50,7 @@ enum class InchFit : int { Tight, Loose, Custom };
 
 // The window's block of the options record, metric; fields are only ever appended.
 struct DrillDepthsBlock {
-    float values[kDrillFieldCount]; // mm (lengths), degrees, or the multiple of the pitch
+    float values[kDrillBlockValueCount]; // mm (lengths), degrees, or the multiple of the pitch
     std::int32_t thread; // index into the thread list of the unit system
     std::uint8_t mode;
     std::uint8_t leadAsPitchMultiple;
@@ -54,8 +59,10 @@ struct DrillDepthsBlock {
     std::uint8_t openReportAutomatically;
     std::uint8_t stored; // 1 once the window has stored its inputs
     std::uint8_t reserved[2];
+    float runIn; // mm; 0 in a block stored before the field existed
 };
 static_assert(sizeof(DrillDepthsBlock) <= kWindowBlockSize);
+static_assert(offsetof(DrillDepthsBlock, runIn) == 56, "stored blocks keep their layout");
 static_assert(std::is_trivially_copyable_v<DrillDepthsBlock>);
 
 class DrillDepthsForm {
@@ -97,6 +104,15 @@ public:
     bool calculate(const TextLookup& texts, std::vector<MessageBoxRequest>& messages);
     const std::string& result(DrillResult which) const { return m_results[static_cast<std::size_t>(which)]; }
 
+    // The dowel pin window's "*Erm.": its pin diameter (the bits of a float in the display
+    // unit) becomes the reamer diameter. False, and nothing changed, for a diameter that
+    // is no length.
+    bool takeOverPin(std::int32_t diameterBits);
+    // "*Zurück" to the dowel pin window: value1 = the bits of the drill point length (mm)
+    // of the last calculation, value2 = the bits of the reamer chamfer (mm) when it was a
+    // reaming, else 0; value3 = 1 when these values are meant, 0 without a calculation.
+    void fillReturnRequest(OpenRequest& request) const;
+
     std::optional<bool> fill(const DrillDepthsBlock& block);
     DrillDepthsBlock store(bool openReportAutomatically) const;
 
@@ -118,6 +134,10 @@ private:
     std::array<std::string, kDrillFieldCount> m_texts {};
     std::array<float, kDrillFieldCount> m_values {};
     std::array<std::string, kDrillResultCount> m_results {};
+    // What the last successful calculation hands back to the dowel pin window (mm).
+    bool m_calculated = false;
+    float m_lastPoint = 0.0f;
+    float m_lastChamfer = 0.0f;
 };
 
 } // namespace kvt

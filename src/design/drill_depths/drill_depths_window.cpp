@@ -1,6 +1,7 @@
 #include "design/drill_depths/drill_depths_window.h"
 
 #include "app/app_controller.h"
+#include "app/pages.h"
 #include "common/field_binding.h"
 #include "common/message_boxes.h"
 #include "state/page_ids.h"
@@ -30,6 +31,16 @@ constexpr int kLeadRow = kDrillFieldCount + 1;
 constexpr int kAllowanceRow = kDrillFieldCount + 2;
 constexpr int kThroughRow = kDrillFieldCount + 3;
 
+// The run-in length stands beside the safety value, above the workpiece thickness.
+int rowOf(DrillField field)
+{
+    if (field == DrillField::RunIn)
+        return static_cast<int>(DrillField::Thickness);
+    if (field == DrillField::Thickness)
+        return static_cast<int>(DrillField::RunIn);
+    return static_cast<int>(field);
+}
+
 } // namespace
 
 DrillDepthsWindow::DrillDepthsWindow(AppController& controller, const WindowServices& services)
@@ -48,6 +59,12 @@ DrillDepthsWindow::DrillDepthsWindow(AppController& controller, const WindowServ
         const float safety = options ? options->settings.safetyValue : 0.0f;
         m_form.setNumber(DrillField::Safety, toDisplay(m_form.unitSystem(), ConversionKind::Length, safety));
     }
+    // Opened by the dowel pin window's "*Erm.": ream its pin, and offer the way back.
+    if (const OpenDialogData* state = controller.state(); state && state->handOverSenderPage == page::DowelPins) {
+        m_returnPage = page::DowelPins;
+        m_form.takeOverPin(state->handOver[0]);
+    }
+    m_backButton->setVisible(m_returnPage != 0);
     showForm();
     resize(sizeHint());
 }
@@ -78,7 +95,7 @@ void DrillDepthsWindow::buildControls()
     for (int i = 0; i < kDrillFieldCount; ++i) {
         const auto which = static_cast<DrillField>(i);
         CaptionedField& captioned = m_fields[static_cast<std::size_t>(i)]
-            = addCaptionedField(grid, i, FieldRole::Input);
+            = addCaptionedField(grid, rowOf(which), FieldRole::Input);
         QLineEdit* edit = captioned.edit;
         edit->setObjectName(QStringLiteral("field%1").arg(i));
         const FieldDescription& description = DrillDepthsForm::fieldDescription(which);
@@ -139,6 +156,10 @@ void DrillDepthsWindow::buildControls()
     contentLayout()->addLayout(columns);
 
     addCalculationButtons();
+    m_backButton = new QPushButton(this);
+    m_backButton->setObjectName(QStringLiteral("backButton"));
+    connect(m_backButton, &QPushButton::clicked, this, &DrillDepthsWindow::goBack);
+    addBottomButton(m_backButton);
 }
 
 void DrillDepthsWindow::retranslate()
@@ -162,6 +183,24 @@ void DrillDepthsWindow::retranslate()
     setCaption(m_allowanceCaption, text(75470, "*Vorschläge Untermaß:"));
     m_allowances->setAccessibleName(m_allowanceCaption->text());
     setCaption(m_throughHole, text(75471, "*Durchgangsbohrung"));
+    setCaption(m_backButton, text(75472, "*Zurück"));
+    setTooltip(m_backButton, 75473,
+        "*Zurück zu den Verstiftungen: die Länge der Bohrerspitze aus der letzten Berechnung wird dort die Bohrtiefe, "
+        "beim Reiben die Fasenhöhe der Reibahle die Reibzugabe");
+}
+
+void DrillDepthsWindow::goBack()
+{
+    // Hidden unless another window opened this one; a stray call does nothing.
+    const PageInfo* info = pageInfo(m_returnPage);
+    if (!info || !mayClose())
+        return;
+    storeInputs();
+    OpenRequest request;
+    request.senderPage = page::DrillDepths;
+    request.senderWindow = this;
+    m_form.fillReturnRequest(request);
+    controller().send(info->openMessage, request);
 }
 
 void DrillDepthsWindow::fillAllowances()
@@ -221,7 +260,8 @@ void DrillDepthsWindow::showMode()
     m_allowances->setVisible(ream);
     field(DrillField::DrillDiameter)->setReadOnly(!ream || metric);
     show(m_results[static_cast<std::size_t>(DrillResult::ReamingDepth)], ream);
-    show(m_results[static_cast<std::size_t>(DrillResult::PointLength)], !ream);
+    // Shown in every mode: the point of the (pre-)drill is what goes back to the dowel pins.
+    show(m_results[static_cast<std::size_t>(DrillResult::PointLength)], true);
     show(m_results[static_cast<std::size_t>(DrillResult::CoreHoleDepth)], tap);
     show(m_results[static_cast<std::size_t>(DrillResult::Surplus)], tap);
     fillAllowances();

@@ -1,7 +1,8 @@
 #pragma once
 // The drill-depth dialog ("*Bohrtiefen / Reibtiefen Berechnung metrisch"): the three
 // modes, the inputs each mode needs, the thread list, the allowance proposals or inch
-// fits, and the results, bound to the drill depths form.
+// fits, and the results, bound to the drill depths form. Opened by the dowel pin window
+// it reams the pin and "*Zurück" hands the drill point back.
 
 #include "app/function_window.h"
 #include "design/drill_depths/drill_depths_form.h"
@@ -13,6 +14,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
 
 namespace kvt {
@@ -33,6 +35,11 @@ public:
     QComboBox* threadList() const { return m_threads; }
     QComboBox* allowanceList() const { return m_allowances; }
     QCheckBox* throughHoleBox() const { return m_throughHole; }
+    // "*Zurück": shown only when the dowel pin window opened this one.
+    QPushButton* backButton() const { return m_backButton; }
+    // Back to the window that opened this one, with the drill point and reamer chamfer of
+    // the last calculation; nothing when no window opened this one.
+    void goBack();
     const DrillDepthsForm& form() const { return m_form; }
 
 protected:
@@ -60,6 +67,8 @@ private:
     QGroupBox* m_modeBox = nullptr;
     QGroupBox* m_inputBox = nullptr;
     QGroupBox* m_resultBox = nullptr;
+    QPushButton* m_backButton = nullptr;
+    int m_returnPage = 0; // the page "*Zurück" returns to; 0 when there is none
 };
 
 } // namespace kvt
