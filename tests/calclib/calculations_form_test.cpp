@@ -144,7 +144,8 @@ TEST(CalculationsFormTest, DrillNumberAboveTheTableIsShownAs104)
 TEST(CalculationsFormTest, SearchFilterIgnoresCase)
 {
     BuiltinTexts german;
-    EXPECT_EQ(filterCalculators("", german).size(), 18u);
+    EXPECT_EQ(filterCalculators("", german).size(), 20u);
+    EXPECT_EQ(filterCalculators("endmaß", german), std::vector<int> {19});
     EXPECT_EQ(filterCalculators("US DRILL", german), (std::vector<int> {15, 16}));
     EXPECT_EQ(filterCalculators("fraktal", german), (std::vector<int> {2, 3, 4, 5}));
     EXPECT_EQ(filterCalculators("STICHMASS", german), std::vector<int> {}); // "ß" is not "ss"
