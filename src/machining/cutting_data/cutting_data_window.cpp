@@ -199,6 +199,8 @@ void CuttingDataWindow::buildPowerGroup()
     materialButtons->addWidget(m_addMaterial);
     materialButtons->addWidget(m_removeMaterial);
     inputGrid->addLayout(materialButtons, kPowerInputCount + 1, 0, 1, 2);
+    setTooltip(m_addMaterial, 71634, "*Eine eigene Werkstoffgruppe mit kc1 und mc anlegen");
+    setTooltip(m_removeMaterial, 71635, "*Die gewählte eigene Werkstoffgruppe löschen");
     connect(m_addMaterial, &QPushButton::clicked, this, [this] { askForMaterialGroup(); });
     connect(m_removeMaterial, &QPushButton::clicked, this, [this] { removeMaterialGroup(); });
     columns->addWidget(inputBox, 1);
@@ -242,8 +244,6 @@ void CuttingDataWindow::retranslatePower()
     m_materialCombo->setAccessibleName(m_materialLabel->text());
     setCaption(m_addMaterial, text(71627, "*Werkstoff hinzufügen…"));
     setCaption(m_removeMaterial, text(71628, "*Werkstoff entfernen"));
-    setTooltip(m_addMaterial, 71634, "*Eine eigene Werkstoffgruppe mit kc1 und mc anlegen");
-    setTooltip(m_removeMaterial, 71635, "*Die gewählte eigene Werkstoffgruppe löschen");
     const std::array<QString, 2> heads = {text(71624, "*theoretisch"), text(71625, "*Drehzahlstufe")};
     for (std::size_t c = 0; c < 2; ++c)
         setCaption(m_powerColumnHeads[c], heads[c]);
