@@ -157,6 +157,13 @@ TEST(CuttingPowerTest, TheGroupSaysWhyItShowsNothing)
             form.powerResultText(PowerColumn::Theoretical, PowerResult::NetPower).empty(), c.status != PowerStatus::Ok);
     }
 
+    // A machine without speed steps: the theoretical column only.
+    CuttingDataForm noSteps = pass(0, "50", "200", "0.15", "25", "5");
+    const StepTable empty {};
+    ASSERT_TRUE(noSteps.calculateCommand(empty));
+    EXPECT_EQ(noSteps.powerResultText(PowerColumn::Theoretical, PowerResult::Torque), "27.5");
+    EXPECT_EQ(noSteps.powerResultText(PowerColumn::Corrected, PowerResult::Torque), "");
+
     CuttingDataForm perRevolution = pass(0, "50", "200", "0.15", "25", "5");
     perRevolution.setFeedMode(FeedMode::PerRevolution);
     ASSERT_TRUE(perRevolution.calculateCommand(steps));

@@ -427,6 +427,9 @@ void CuttingDataForm::calculatePower(
     const std::array<std::pair<std::int32_t, float>, 2> columns
         = {{{spindleSpeed, feedRate}, {stepSpeed, correctedFeedRate}}};
     for (std::size_t c = 0; c < columns.size(); ++c) {
+        // Without a speed step (an empty speed table) there is no pass to speak of.
+        if (columns[c].first <= 0)
+            continue;
         auto& texts = m_powerResults[c];
         const double power = cuttingPower(ap, ae, columns[c].second, kc);
         texts[index(PowerResult::ThinningFactor)] = formatNumber("%.3f", thinning.factor);

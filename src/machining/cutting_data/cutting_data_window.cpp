@@ -218,6 +218,7 @@ void CuttingDataWindow::buildPowerGroup()
         for (std::size_t c = 0; c < 2; ++c) {
             auto* edit = new QLineEdit(resultBox);
             edit->setReadOnly(true);
+            edit->setAlignment(Qt::AlignRight);
             edit->setObjectName(QStringLiteral("powerResult%1_%2").arg(c).arg(i));
             installFieldMenu(edit);
             grid->addWidget(edit, i + 1, static_cast<int>(c) + 1);
