@@ -101,7 +101,7 @@ void destroy(QDialog* dialog)
 TEST(CalculationsLibraryTest, OpensWithTheKeptCalculatorAndCalculates)
 {
     ProgramSide program;
-    writeWindowBlock(program.options->windows.calculations, CalculationsBlock {8, {1000.0f, 3.0f, 0, 0, 0}});
+    writeWindowBlock(program.options->windows.calculations, CalculationsBlock {8, {1000.0f, 3.0f, 0, 0, 0}, 0});
     QDialog* dialog = program.open();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
