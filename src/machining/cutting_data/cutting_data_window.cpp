@@ -335,10 +335,7 @@ bool CuttingDataWindow::addMaterialGroup(const MaterialGroup& group)
 {
     std::vector<MaterialGroup> groups = m_form.userMaterialGroups();
     if (!materialGroupAcceptable(group) || groups.size() >= kMaxUserMaterialGroups) {
-        boxes().show({texts().text(71675,
-                          "*Bitte einen Namen (ohne Tabulator), kc1 über 0 bis 10000 N/mm² und mc über "
-                          "0 bis 0.9 angeben."),
-            texts().text(71673, "*Werkstoffgruppen"), MessageIcon::Warning, MessageButtons::Ok});
+        refuseMaterialGroup();
         return false;
     }
     groups.push_back(group);
@@ -365,9 +362,17 @@ bool CuttingDataWindow::removeMaterialGroup()
     return true;
 }
 
+void CuttingDataWindow::refuseMaterialGroup()
+{
+    boxes().show({texts().text(71675,
+                      "*Bitte einen Namen (ohne Tabulator), kc1 über 0 bis 10000 N/mm² und mc über 0 bis 0.9 angeben."),
+        texts().text(71673, "*Werkstoffgruppen"), MessageIcon::Warning, MessageButtons::Ok});
+}
+
 void CuttingDataWindow::askForMaterialGroup()
 {
-    MaterialGroupDialog dialog(texts(), this);
+    MaterialGroupDialog dialog(
+        texts(), [this] { refuseMaterialGroup(); }, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const auto group = dialog.group();

@@ -79,6 +79,7 @@ private:
     void loadMaterialGroups();
     void chooseMaterial(int group);
     void askForMaterialGroup();
+    void refuseMaterialGroup();
     bool saveMaterialGroups(const std::vector<MaterialGroup>& groups);
     std::span<const float, kSpeedStepTableSize> speedSteps() const;
 

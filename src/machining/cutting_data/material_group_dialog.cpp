@@ -27,8 +27,9 @@ std::optional<double> number(const QLineEdit* edit)
 
 } // namespace
 
-MaterialGroupDialog::MaterialGroupDialog(const TextLookup& texts, QWidget* parent)
+MaterialGroupDialog::MaterialGroupDialog(const TextLookup& texts, std::function<void()> refuse, QWidget* parent)
     : QDialog(parent)
+    , m_refuse(std::move(refuse))
 {
     auto text = [&texts](int id, std::string_view builtin) { return QString::fromStdString(texts.text(id, builtin)); };
     setWindowTitle(text(71660, "*Werkstoffgruppe hinzufügen"));
@@ -45,6 +46,7 @@ MaterialGroupDialog::MaterialGroupDialog(const TextLookup& texts, QWidget* paren
     };
     m_name = row(71661, "*Name:", "materialName");
     m_name->setMaxLength(static_cast<int>(kMaxMaterialNameLength));
+    m_name->setMinimumWidth(280);
     m_kc1 = row(71662, "*kc1 [N/mm²]:", "materialKc1");
     m_mc = row(71663, "*mc:", "materialMc");
     m_kc1->setToolTip(
@@ -59,6 +61,17 @@ MaterialGroupDialog::MaterialGroupDialog(const TextLookup& texts, QWidget* paren
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+void MaterialGroupDialog::accept()
+{
+    const auto typed = group();
+    if (!typed || !materialGroupAcceptable(*typed)) {
+        if (m_refuse)
+            m_refuse();
+        return;
+    }
+    QDialog::accept();
 }
 
 std::optional<MaterialGroup> MaterialGroupDialog::group() const

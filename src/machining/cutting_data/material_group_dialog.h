@@ -7,6 +7,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <optional>
 
 class QLineEdit;
@@ -18,16 +19,20 @@ class TextLookup;
 class MaterialGroupDialog final : public QDialog {
     Q_OBJECT
 public:
-    MaterialGroupDialog(const TextLookup& texts, QWidget* parent);
+    // `refuse` tells the user why a group is not taken; the dialog then stays open with
+    // what was typed.
+    MaterialGroupDialog(const TextLookup& texts, std::function<void()> refuse, QWidget* parent);
 
     // The group as typed; nullopt when a number is not one.
     std::optional<MaterialGroup> group() const;
+    void accept() override;
 
     QLineEdit* nameField() const { return m_name; }
     QLineEdit* kc1Field() const { return m_kc1; }
     QLineEdit* mcField() const { return m_mc; }
 
 private:
+    std::function<void()> m_refuse;
     QLineEdit* m_name = nullptr;
     QLineEdit* m_kc1 = nullptr;
     QLineEdit* m_mc = nullptr;
