@@ -5,6 +5,7 @@
 #include "app/language_module.h"
 #include "app/pages.h"
 #include "app/window_menu.h"
+#include "calclib/gauge_set_editor.h"
 #include "common/clock.h"
 #include "common/report_writer.h"
 #include "common/stamps.h"
@@ -187,10 +188,15 @@ CalculationsDialog::CalculationsDialog(MainWindowPort& port, OpenDialogData& sta
     m_unitSystem = unitSystem == kUnitSystemInch ? kUnitSystemInch : kUnitSystemMetric;
     if (m_returnWanted && m_state.calcHandOver1 == kPitchCalculator)
         m_form.preselectPitch(toDisplay(m_unitSystem, ConversionKind::Length, bitsFloat(m_state.calcHandOver2)));
-    else if (m_state.options)
+    buildControls();
+    // The user's sets before the kept choice, so that a choice beyond the defaults stays.
+    if (!dataDirectory().empty()) {
+        if (const auto message = m_form.loadGaugeSets(dataDirectory()))
+            showMessage(*message);
+    }
+    if (!(m_returnWanted && m_state.calcHandOver1 == kPitchCalculator) && m_state.options)
         m_form.restore(readWindowBlock<CalculationsBlock>(m_state.options->windows.calculations));
 
-    buildControls();
     fillCombo();
     showForm();
 }
@@ -246,6 +252,27 @@ void CalculationsDialog::buildControls()
         grid->addWidget(m_resultLabels[i], row, 0);
         grid->addWidget(m_results[i], row++, 1);
     }
+    m_gaugeSetLabel = new QLabel(text(67740, "*Endmaßsatz:"), this);
+    m_gaugeSetLabel->setAccessibleName(m_gaugeSetLabel->text());
+    m_gaugeSetCombo = new QComboBox(this);
+    m_gaugeSetCombo->setObjectName(QStringLiteral("gaugeSet"));
+    m_gaugeSetCombo->setAccessibleName(m_gaugeSetLabel->text());
+    m_gaugeEditButton = new QPushButton(text(67741, "*Sätze bearbeiten…"), this);
+    m_gaugeEditButton->setObjectName(QStringLiteral("gaugeEdit"));
+    m_gaugeEditButton->setAccessibleName(m_gaugeEditButton->text());
+    m_gaugeEditButton->setToolTip(text(67742, "*Die Endmaßsätze an den eigenen Satz anpassen"));
+    m_gaugeEditButton->setAutoDefault(false);
+    auto* gaugeRow = new QHBoxLayout;
+    gaugeRow->addWidget(m_gaugeSetCombo, 1);
+    gaugeRow->addWidget(m_gaugeEditButton);
+    grid->addWidget(m_gaugeSetLabel, row, 0);
+    grid->addLayout(gaugeRow, row++, 1);
+    connect(m_gaugeSetCombo, &QComboBox::activated, this, [this](int item) {
+        m_form.setGaugeSet(item);
+        storeInputs();
+    });
+    connect(m_gaugeEditButton, &QPushButton::clicked, this, &CalculationsDialog::editGaugeSets);
+
     m_picture = new CalculationPicture(this);
     m_picture->setObjectName(QStringLiteral("picture"));
     layout->addWidget(m_picture);
@@ -323,8 +350,47 @@ void CalculationsDialog::showForm()
         m_resultLabels[i]->setText(qs(m_form.resultLabel(i)));
         m_results[i]->setAccessibleName(m_resultLabels[i]->text());
         m_results[i]->setText(qs(m_form.resultText(i)));
+        m_results[i]->setToolTip(qs(m_form.resultTip(i)));
     }
     m_picture->setPicture(d.picture);
+    const bool gauge = m_form.calculator() == kGaugeStackCalculator;
+    m_gaugeSetLabel->setVisible(gauge);
+    m_gaugeSetCombo->setVisible(gauge);
+    m_gaugeEditButton->setVisible(gauge);
+    fillGaugeSets();
+}
+
+std::filesystem::path CalculationsDialog::dataDirectory() const
+{
+    return statePath(m_state.dataDirectory);
+}
+
+void CalculationsDialog::fillGaugeSets()
+{
+    m_gaugeSetCombo->clear();
+    for (const calc::GaugeBlockSet& set : m_form.gaugeSets())
+        m_gaugeSetCombo->addItem(qs(set.name));
+    m_gaugeSetCombo->setCurrentIndex(m_form.gaugeSet());
+}
+
+void CalculationsDialog::editGaugeSets()
+{
+    GaugeSetEditor editor(
+        m_form.gaugeSets(), texts(),
+        [this](const std::string& message) {
+            showMessage({message, texts().text(67722, "*Endmaßsätze"), MessageIcon::Warning, MessageButtons::Ok});
+        },
+        this);
+    if (editor.exec() != QDialog::Accepted)
+        return;
+    if (dataDirectory().empty()) {
+        m_form.setGaugeSets(editor.sets());
+    } else if (const auto message = m_form.saveGaugeSets(dataDirectory(), editor.sets())) {
+        showMessage(*message);
+        return;
+    }
+    fillGaugeSets();
+    storeInputs();
 }
 
 void CalculationsDialog::readInputs()

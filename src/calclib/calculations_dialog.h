@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 
 class QComboBox;
@@ -39,6 +40,11 @@ public:
     void goBack();
     void requestQuit();
     void writeAndOpenReport();
+    // The gauge-block set chooser of the stack calculator and its editor.
+    QComboBox* gaugeSetCombo() const { return m_gaugeSetCombo; }
+    QPushButton* gaugeEditButton() const { return m_gaugeEditButton; }
+    void editGaugeSets();
+    QLineEdit* resultField(int row) const { return m_results[static_cast<std::size_t>(row)]; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -56,6 +62,8 @@ private:
     void showMenu();
     void sendOpen(int page, const struct OpenRequest& request);
     void leave();
+    void fillGaugeSets();
+    std::filesystem::path dataDirectory() const;
 
     MainWindowPort& m_port;
     OpenDialogData& m_state;
@@ -80,6 +88,9 @@ private:
     QPushButton* m_backButton = nullptr;
     QPushButton* m_quitButton = nullptr;
     QPushButton* m_menuButton = nullptr;
+    QLabel* m_gaugeSetLabel = nullptr;
+    QComboBox* m_gaugeSetCombo = nullptr;
+    QPushButton* m_gaugeEditButton = nullptr;
 };
 
 } // namespace kvt

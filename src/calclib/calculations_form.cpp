@@ -47,6 +47,10 @@ constexpr CalcText kFtLbs {0, "Ft.Lbs."};
 constexpr CalcText kInchUnit {67612, "*inches"};
 
 constexpr CalcText kEstimate {67611, "*Est."};
+constexpr CalcText kMicrometre {0, "µm"};
+constexpr CalcText kRoughnessTip {67705,
+    "*Theoretischer Wert aus Vorschub und Eckenradius. Gemessene Ra-Werte liegen meist 1,5- bis 3-mal höher "
+    "(Schwingungen, Verschleiß, Aufbauschneide)."};
 
 // clang-format off
 constexpr std::array<CalculatorDescription, kCalculatorCount> kCalculators = {{
@@ -110,6 +114,13 @@ constexpr std::array<CalculatorDescription, kCalculatorCount> kCalculators = {{
          {67680, "*Punkt auf Umfang Y2:"}}}, {},
      5, {{{67681, "*Mittelpunkt X:"}, {67682, "*Mittelpunkt Y:"}, {67683, "*\"Durchmesser\" X:"},
          {67684, "*\"Durchmesser\" Y:"}, {67685, "*\"Durchmesser\" gemittelt"}}}, {}, 0},
+    {{67700, "*Rauheit beim Drehen (theoretisch)"},
+     2, {{{67701, "*Vorschub f [mm/U]:"}, {67702, "*Eckenradius r [mm]:"}}}, {},
+     2, {{{67703, "*Rz [µm]:"}, {67704, "*Ra [µm]:"}}}, {kMicrometre, kMicrometre}, 0,
+     {kRoughnessTip, kRoughnessTip}},
+    {{67710, "*Endmaßkombination"},
+     1, {{{67711, "*Höhe:"}}}, {},
+     4, {{{67712, "*Anzahl Endmaße:"}, {67713, "*Endmaße:"}, {67714, "*Summe:"}, {67715, "*Endmaßsatz:"}}}, {}, 0},
 }};
 // clang-format on
 
@@ -232,7 +243,101 @@ std::vector<int> fillCalcList(CalcList& list, std::string_view search, const Tex
 
 CalculationsForm::CalculationsForm(const TextLookup& texts)
     : m_texts(texts)
+    , m_gaugeSets(calc::defaultGaugeBlockSets())
 {
+}
+
+CalculationsForm::~CalculationsForm() = default;
+
+std::string CalculationsForm::resultTip(int row) const
+{
+    if (row < 0 || row >= description().resultCount)
+        return {};
+    return description().resultTips[static_cast<std::size_t>(row)].text(m_texts);
+}
+
+void CalculationsForm::setGaugeSet(int set)
+{
+    m_gaugeSet = set >= 0 && static_cast<std::size_t>(set) < m_gaugeSets.size() ? set : 0;
+}
+
+void CalculationsForm::setGaugeSets(std::vector<calc::GaugeBlockSet> sets)
+{
+    if (sets.empty())
+        return;
+    m_gaugeSets = std::move(sets);
+    m_solver.reset();
+    m_solverSet = -1;
+    setGaugeSet(m_gaugeSet);
+}
+
+std::optional<MessageBoxRequest> CalculationsForm::loadGaugeSets(const std::filesystem::path& dataDirectory)
+{
+    calc::GaugeSetsLoad load = calc::loadGaugeBlockSets(dataDirectory);
+    if (!load.damaged) {
+        setGaugeSets(std::move(load.sets));
+        return std::nullopt;
+    }
+    std::string text = m_texts.text(
+        67720, "*Die Datei der Endmaßsätze ist beschädigt und wird nicht verwendet; es gelten die eingebauten Sätze.");
+    text += "\n" + std::string(calc::kGaugeSetFileName);
+    if (load.errorLine > 0)
+        text += ", " + m_texts.text(67721, "*Zeile") + " " + digits(load.errorLine);
+    return MessageBoxRequest {text, m_texts.text(67722, "*Endmaßsätze"), MessageIcon::Warning, MessageButtons::Ok};
+}
+
+std::optional<MessageBoxRequest> CalculationsForm::saveGaugeSets(
+    const std::filesystem::path& dataDirectory, std::vector<calc::GaugeBlockSet> sets)
+{
+    std::string error;
+    if (sets.empty() || !calc::saveGaugeBlockSets(dataDirectory, sets, &error)) {
+        return MessageBoxRequest {m_texts.text(67723, "*Die Endmaßsätze konnten nicht gespeichert werden:") + "\n"
+                + std::string(calc::kGaugeSetFileName) + ": " + error,
+            m_texts.text(67722, "*Endmaßsätze"), MessageIcon::Error, MessageButtons::Ok};
+    }
+    setGaugeSets(std::move(sets));
+    return std::nullopt;
+}
+
+const calc::GaugeStackSolver& CalculationsForm::solver() const
+{
+    if (!m_solver || m_solverSet != m_gaugeSet) {
+        m_solver = std::make_unique<calc::GaugeStackSolver>(m_gaugeSets[static_cast<std::size_t>(m_gaugeSet)].sizes);
+        m_solverSet = m_gaugeSet;
+    }
+    return *m_solver;
+}
+
+std::optional<MessageBoxRequest> CalculationsForm::calculateGaugeStack()
+{
+    const auto height = calc::parseGaugeLength(m_inputs[0]);
+    if (!height) {
+        return MessageBoxRequest {
+            m_texts.text(67724, "*Bitte die Höhe als Zahl mit höchstens 4 Nachkommastellen eingeben."),
+            m_texts.text(kErrorCaptionId, kErrorCaption), MessageIcon::Error, MessageButtons::Ok};
+    }
+    const calc::GaugeBlockSet& set = m_gaugeSets[static_cast<std::size_t>(m_gaugeSet)];
+    const auto stack = solver().solve(*height);
+    if (!stack) {
+        setResult(0, std::string());
+        setResult(1, m_texts.text(67725, "*Mit diesem Satz nicht möglich"));
+        setResult(2, std::string());
+    } else {
+        std::string blocks;
+        std::int64_t sum = 0;
+        for (std::int64_t block : *stack) {
+            if (!blocks.empty())
+                blocks += " + ";
+            blocks += calc::formatGaugeLength(block, set.unit);
+            sum += block;
+        }
+        setResult(0, digits(static_cast<std::int64_t>(stack->size())));
+        setResult(1, blocks);
+        setResult(2, calc::formatGaugeLength(sum, set.unit));
+    }
+    setResult(3, set.name);
+    appendReport();
+    return std::nullopt;
 }
 
 void CalculationsForm::selectCalculator(int calculator)
@@ -293,6 +398,8 @@ std::optional<MessageBoxRequest> CalculationsForm::calculate()
     using namespace calc;
     const int index = m_calculator;
     std::array<double, kCalcRows> v {};
+    if (index == kGaugeStackCalculator)
+        return calculateGaugeStack();
     const bool drill = index == kDrillToMmCalculator || index == kDrillToInchCalculator;
     if (!drill) {
         if (auto stop = readInputs(v)) {
@@ -419,6 +526,14 @@ std::optional<MessageBoxRequest> CalculationsForm::calculate()
         setResult(4, fixed("%6.3f", c.meanDiameter));
         break;
     }
+    case kRoughnessCalculator: {
+        const auto r = turningRoughness(v[0], v[1]);
+        if (!r)
+            return std::nullopt;
+        setResult(0, fixed("%.2f", r->rz));
+        setResult(1, fixed("%.2f", r->ra));
+        break;
+    }
     default:
         return std::nullopt;
     }
@@ -481,6 +596,7 @@ CalculationsBlock CalculationsForm::block() const
 {
     CalculationsBlock block {};
     block.calculator = m_calculator;
+    block.gaugeSet = m_gaugeSet;
     const bool drill = m_calculator == kDrillToMmCalculator || m_calculator == kDrillToInchCalculator;
     for (int row = 0; row < kCalcRows; ++row) {
         const std::string& text = m_inputs[static_cast<std::size_t>(row)];
@@ -499,6 +615,7 @@ void CalculationsForm::restore(const CalculationsBlock& block)
     selectCalculator(index);
     for (int row = 0; row < kCalcRows; ++row)
         m_inputs[static_cast<std::size_t>(row)] = floatText(block.inputs[row]);
+    setGaugeSet(block.gaugeSet);
 }
 
 void CalculationsForm::preselectPitch(float holeDiameter)

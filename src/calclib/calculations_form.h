@@ -4,11 +4,14 @@
 // report collected from every calculation, and the block kept in the options record so
 // that the last calculator and its inputs come back when the dialog reopens.
 
+#include "calclib/gauge_blocks.h"
 #include "common/message_boxes.h"
 #include "common/text_lookup.h"
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,11 +22,13 @@ namespace kvt {
 struct CalcList;
 struct WindowBlock;
 
-inline constexpr int kCalculatorCount = 18;
+inline constexpr int kCalculatorCount = 20;
 inline constexpr int kCalcRows = 5;
 inline constexpr int kPitchCalculator = 14; // the flange window asks for this one
 inline constexpr int kDrillToMmCalculator = 15;
 inline constexpr int kDrillToInchCalculator = 16;
+inline constexpr int kRoughnessCalculator = 18;
+inline constexpr int kGaugeStackCalculator = 19;
 
 struct CalcText {
     int id = 0;
@@ -41,9 +46,11 @@ struct CalculatorDescription {
     std::array<CalcText, kCalcRows> results;
     std::array<CalcText, kCalcRows> units; // behind the value in the report and the copy
     int picture = 0; // 0 none, else the picture the dialog draws beside the rows
+    std::array<CalcText, kCalcRows> resultTips {}; // tooltips of the result fields
 };
 
-// The eighteen calculators in the order of their numbers.
+// The calculators in the order of their numbers: the eighteen shop calculators, then
+// surface roughness and gauge-block stacks.
 const std::array<CalculatorDescription, kCalculatorCount>& calculatorDescriptions();
 
 // The calculators whose name contains the search text, compared without regard to case
@@ -54,6 +61,7 @@ std::vector<int> filterCalculators(std::string_view search, const TextLookup& te
 struct CalculationsBlock {
     std::int32_t calculator;
     float inputs[kCalcRows];
+    std::int32_t gaugeSet; // added later: older files hold 0, the first set
 };
 
 // The calculator list in the state block the program allocates for it: every
@@ -75,6 +83,7 @@ std::vector<int> fillCalcList(CalcList& list, std::string_view search, const Tex
 class CalculationsForm {
 public:
     explicit CalculationsForm(const TextLookup& texts);
+    ~CalculationsForm();
 
     int calculator() const { return m_calculator; }
     // Selects a calculator (clamped to 0..17); its results are cleared.
@@ -108,6 +117,21 @@ public:
     // The pitch of the last successful pitch calculation, for the way back.
     std::optional<double> lastPitch() const { return m_lastPitch; }
 
+    // The gauge-block sets the stack calculator chooses from (the defaults until the
+    // user's file is loaded) and the one chosen.
+    const std::vector<calc::GaugeBlockSet>& gaugeSets() const { return m_gaugeSets; }
+    int gaugeSet() const { return m_gaugeSet; }
+    void setGaugeSet(int set);
+    // Replaces the sets (from the file or the editor); the choice stays where it can.
+    void setGaugeSets(std::vector<calc::GaugeBlockSet> sets);
+    // Reads the user's sets; a message when the file is damaged (the sets stay).
+    std::optional<MessageBoxRequest> loadGaugeSets(const std::filesystem::path& dataDirectory);
+    // Writes the sets and takes them over; a message (and nothing changed) on failure.
+    std::optional<MessageBoxRequest> saveGaugeSets(
+        const std::filesystem::path& dataDirectory, std::vector<calc::GaugeBlockSet> sets);
+    // The text of a result field's tooltip; empty for none.
+    std::string resultTip(int row) const;
+
 private:
     std::optional<MessageBoxRequest> readInputs(std::array<double, kCalcRows>& values);
     void setResult(int row, std::string text);
@@ -119,6 +143,13 @@ private:
     std::array<std::string, kCalcRows> m_results;
     std::vector<std::string> m_reportLines;
     std::optional<double> m_lastPitch;
+    std::vector<calc::GaugeBlockSet> m_gaugeSets;
+    int m_gaugeSet = 0;
+    // Prepared for the chosen set on its first use; dropped when the sets change.
+    mutable std::unique_ptr<calc::GaugeStackSolver> m_solver;
+    mutable int m_solverSet = -1;
+    const calc::GaugeStackSolver& solver() const;
+    std::optional<MessageBoxRequest> calculateGaugeStack();
 };
 
 } // namespace kvt

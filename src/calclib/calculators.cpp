@@ -303,4 +303,14 @@ HoleCentre holeCentre(double x1, double x2, double y1, double y2)
     return c;
 }
 
+std::optional<Roughness> turningRoughness(double feed, double noseRadius)
+{
+    if (!(feed > 0.0) || !(noseRadius > 0.0))
+        return std::nullopt;
+    Roughness r;
+    r.rz = feed * feed / (8.0 * noseRadius) * 1000.0;
+    r.ra = feed * feed / (32.0 * noseRadius) * 1000.0;
+    return r;
+}
+
 } // namespace kvt::calc

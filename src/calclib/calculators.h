@@ -120,4 +120,13 @@ struct HoleCentre {
 };
 HoleCentre holeCentre(double x1, double x2, double y1, double y2);
 
+// 18: the theoretical roughness of a turned surface from the feed f (mm/rev) and the
+// nose radius r (mm): Rz = f² / (8 r) and Ra ≈ f² / (32 r), in µm. Measured Ra is
+// usually 1.5 to 3 times higher. nullopt unless f and r are above 0.
+struct Roughness {
+    double rz = 0.0; // µm
+    double ra = 0.0; // µm
+};
+std::optional<Roughness> turningRoughness(double feed, double noseRadius);
+
 } // namespace kvt::calc

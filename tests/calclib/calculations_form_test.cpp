@@ -60,6 +60,9 @@ TEST(CalculationsFormTest, EveryCalculatorShowsItsResultTexts)
         {15, {"f"}, {" 6.5278"}},
         {16, {"F"}, {" 0.2570"}},
         {17, {"-10", "30", "5", "45"}, {"10.000", "25.000", "40.000", "40.000", "40.000"}},
+        {18, {"0.2", "0.8"}, {"6.25", "1.56"}},
+        {19, {"58.345"}, {"4", "50.000 + 6.000 + 1.340 + 1.005", "58.345", "112 (mm)"}},
+        {19, {"0.3"}, {"", "*Mit diesem Satz nicht möglich", "", "112 (mm)"}},
     };
     BuiltinTexts texts;
     for (const CalcRun& run : runs) {
@@ -141,10 +144,49 @@ TEST(CalculationsFormTest, DrillNumberAboveTheTableIsShownAs104)
     EXPECT_EQ(form.resultText(0), " 0.0031");
 }
 
+TEST(CalculationsFormTest, RoughnessTipAndGaugeSetChoice)
+{
+    BuiltinTexts texts;
+    CalculationsForm form(texts);
+    form.selectCalculator(kRoughnessCalculator);
+    EXPECT_EQ(form.resultTip(1),
+        "*Theoretischer Wert aus Vorschub und Eckenradius. Gemessene Ra-Werte liegen meist 1,5- bis 3-mal höher "
+        "(Schwingungen, Verschleiß, Aufbauschneide).");
+    form.setInputText(0, "0");
+    form.setInputText(1, "0.8");
+    EXPECT_FALSE(form.calculate()); // no feed: no result, no message
+    EXPECT_EQ(form.resultText(0), "");
+
+    form.selectCalculator(kGaugeStackCalculator);
+    EXPECT_EQ(form.resultTip(0), "");
+    form.setGaugeSet(1); // 87 pieces
+    form.setInputText(0, "37.785");
+    EXPECT_FALSE(form.calculate());
+    EXPECT_EQ(form.resultText(1), "30.000 + 5.500 + 1.280 + 1.005");
+    EXPECT_EQ(form.resultText(3), "87 (mm)");
+    form.setInputText(0, "37.78501");
+    const auto message = form.calculate();
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->text, "*Bitte die Höhe als Zahl mit höchstens 4 Nachkommastellen eingeben.");
+    EXPECT_EQ(form.resultText(1), "30.000 + 5.500 + 1.280 + 1.005"); // unchanged
+
+    // The chosen set is kept with the inputs; a damaged index is the first set.
+    CalculationsBlock block = form.block();
+    EXPECT_EQ(block.gaugeSet, 1);
+    CalculationsForm again(texts);
+    again.restore(block);
+    EXPECT_EQ(again.gaugeSet(), 1);
+    EXPECT_EQ(again.inputText(0), "37.785");
+    block.gaugeSet = 77;
+    again.restore(block);
+    EXPECT_EQ(again.gaugeSet(), 0);
+}
+
 TEST(CalculationsFormTest, SearchFilterIgnoresCase)
 {
     BuiltinTexts german;
-    EXPECT_EQ(filterCalculators("", german).size(), 18u);
+    EXPECT_EQ(filterCalculators("", german).size(), 20u);
+    EXPECT_EQ(filterCalculators("endmaß", german), std::vector<int> {19});
     EXPECT_EQ(filterCalculators("US DRILL", german), (std::vector<int> {15, 16}));
     EXPECT_EQ(filterCalculators("fraktal", german), (std::vector<int> {2, 3, 4, 5}));
     EXPECT_EQ(filterCalculators("STICHMASS", german), std::vector<int> {}); // "ß" is not "ss"

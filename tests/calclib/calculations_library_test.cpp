@@ -12,15 +12,21 @@
 #include "state/page_ids.h"
 #include "state/state_blocks.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -95,7 +101,7 @@ void destroy(QDialog* dialog)
 TEST(CalculationsLibraryTest, OpensWithTheKeptCalculatorAndCalculates)
 {
     ProgramSide program;
-    writeWindowBlock(program.options->windows.calculations, CalculationsBlock {8, {1000.0f, 3.0f, 0, 0, 0}});
+    writeWindowBlock(program.options->windows.calculations, CalculationsBlock {8, {1000.0f, 3.0f, 0, 0, 0}, 0});
     QDialog* dialog = program.open();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
@@ -188,6 +194,91 @@ TEST(CalculationsLibraryTest, AnInchFlangeWindowGetsItsPitchInMillimetresAndType
     std::memcpy(&pitch, &program.sent[0].request.value1, sizeof pitch);
     EXPECT_FLOAT_EQ(pitch, 2.0f * 25.400051f);
     destroy(dialog);
+}
+
+// Answers the next modal window: the gauge-set editor gets `sets` typed and saved, a
+// message box is noted and closed.
+void answerModal(const QString& sets, QString* message)
+{
+    QTimer::singleShot(0, [sets, message] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            if (message)
+                *message = box->text();
+            box->accept();
+            return;
+        }
+        if (!modal)
+            return;
+        modal->findChild<QPlainTextEdit*>(QStringLiteral("gaugeSets"))->setPlainText(sets);
+        for (QPushButton* button : modal->findChildren<QPushButton*>()) {
+            if (button->text() == QStringLiteral("*Speichern"))
+                button->click();
+        }
+    });
+}
+
+TEST(CalculationsLibraryTest, GaugeSetsAreEditedSavedAndUsed)
+{
+    const auto folder = std::filesystem::temp_directory_path() / "kvt_calclib_gauge_sets";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    ProgramSide program;
+    const std::u16string path = folder.u16string() + u"/";
+    std::copy(path.begin(), path.end(), program.state->dataDirectory);
+    writeWindowBlock(
+        program.options->windows.calculations, CalculationsBlock {kGaugeStackCalculator, {58.345f, 0, 0, 0, 0}, 2});
+    QDialog* dialog = program.open();
+    ASSERT_NE(dialog, nullptr);
+    auto* sets = child<QComboBox>(dialog, "gaugeSet");
+    EXPECT_FALSE(sets->isHidden());
+    EXPECT_EQ(sets->count(), 4);
+    EXPECT_EQ(sets->currentText(), QStringLiteral("83 (mm)"));
+    child<QPushButton>(dialog, "calculateButton")->click();
+    EXPECT_EQ(child<QLineEdit>(dialog, "result1")->text(), QStringLiteral("50.000 + 6.000 + 1.340 + 1.005"));
+
+    // A line that is no set is refused with its number; the sets stay as they were.
+    QString message;
+    answerModal(QStringLiteral("Klein; mm; 1 2 5\nKaputt; mm; 1 zwei\n"), nullptr);
+    QTimer::singleShot(50, [&message] { answerModal({}, &message); });
+    QTimer::singleShot(100, [] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    child<QPushButton>(dialog, "gaugeEdit")->click();
+    EXPECT_EQ(message, QStringLiteral("*Diese Zeile ist kein gültiger Satz: *Zeile 2 (zwei)"));
+    EXPECT_EQ(sets->count(), 4);
+    EXPECT_FALSE(std::filesystem::exists(folder / "GaugeBlockSets.txt"));
+
+    answerModal(QStringLiteral("Klein; mm; 1 2 5 10\n"), nullptr);
+    child<QPushButton>(dialog, "gaugeEdit")->click();
+    EXPECT_EQ(sets->count(), 1);
+    EXPECT_EQ(sets->currentText(), QStringLiteral("Klein"));
+    EXPECT_TRUE(std::filesystem::exists(folder / "GaugeBlockSets.txt"));
+    child<QLineEdit>(dialog, "input0")->setText(QStringLiteral("8"));
+    child<QPushButton>(dialog, "calculateButton")->click();
+    EXPECT_EQ(child<QLineEdit>(dialog, "result1")->text(), QStringLiteral("5.000 + 2.000 + 1.000"));
+    child<QLineEdit>(dialog, "input0")->setText(QStringLiteral("4"));
+    child<QPushButton>(dialog, "calculateButton")->click();
+    EXPECT_EQ(child<QLineEdit>(dialog, "result1")->text(), QStringLiteral("*Mit diesem Satz nicht möglich"));
+    program.services.unloadCalculationsLibrary();
+    destroy(dialog);
+
+    // The next opening reads the saved sets; a damaged file is reported and not used.
+    ProgramSide again;
+    std::copy(path.begin(), path.end(), again.state->dataDirectory);
+    std::ofstream(folder / "GaugeBlockSets.txt") << "KVT-GAUGE-BLOCK-SETS 1\nset\tA\tmm\tkaputt\n";
+    message.clear();
+    answerModal({}, &message);
+    QDialog* reopened = again.open();
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(message.toStdString(),
+        "*Die Datei der Endmaßsätze ist beschädigt und wird nicht verwendet; es gelten die eingebauten Sätze.\n"
+        "GaugeBlockSets.txt, *Zeile 2");
+    EXPECT_EQ(child<QComboBox>(reopened, "gaugeSet")->count(), 4);
+    again.services.unloadCalculationsLibrary();
+    destroy(reopened);
+    std::filesystem::remove_all(folder);
 }
 
 TEST(CalculationsLibraryTest, MissingEntryIsRefused)

@@ -8,9 +8,11 @@
 #include "window_test_fixture.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QMenu>
 #include <QRadioButton>
+#include <QToolButton>
 
 #include <fstream>
 
@@ -251,6 +253,77 @@ TEST_F(CuttingDataWindowTest, ResultsAndReportReadWithADecimalPointOnAGermanDesk
                                "*Verweilzeit korrigiert [ms]\t: 0\r\n"
                                "*Rot. Vorschub korrigiert [Grad/min]\t:  0.000\r\n";
     EXPECT_NE(text.find(values), std::string::npos) << text;
+}
+
+TEST_F(CuttingDataWindowTest, PowerGroupOpensCalculatesAndKeepsItsState)
+{
+    CuttingDataWindow* w = window();
+    EXPECT_FALSE(w->powerToggle()->isChecked()); // collapsed by default
+    EXPECT_TRUE(w->powerArea()->isHidden());
+    EXPECT_EQ(w->powerToggle()->accessibleName(), QStringLiteral("*Leistung und Spanungsdicke"));
+    EXPECT_EQ(w->materialCombo()->accessibleName(), QStringLiteral("*Werkstoffgruppe:"));
+    EXPECT_EQ(w->powerInputField(PowerInput::WidthOfCut)->accessibleName(), QStringLiteral("*Schnittbreite ae [mm]:"));
+    EXPECT_EQ(w->powerResultField(PowerColumn::Corrected, PowerResult::Torque)->accessibleName(),
+        QStringLiteral("*Drehmoment Mc [N·m]:"));
+    EXPECT_EQ(w->materialCombo()->count(), 6);
+    EXPECT_FALSE(w->removeMaterialButton()->isEnabled()); // a built-in group is chosen
+
+    w->powerToggle()->click();
+    EXPECT_FALSE(w->powerArea()->isHidden());
+    w->feedModeButton(FeedMode::PerTooth)->click();
+    typeInto(w->inputField(CuttingInput::Diameter), "50");
+    typeInto(w->inputField(CuttingInput::CuttingSpeed), "200");
+    typeInto(w->inputField(CuttingInput::FeedPerTooth), "0.15");
+    typeInto(w->inputField(CuttingInput::Teeth), "4");
+    typeInto(w->powerInputField(PowerInput::WidthOfCut), "25");
+    typeInto(w->powerInputField(PowerInput::DepthOfCut), "5");
+    QTest::mouseClick(button("calculateButton"), Qt::LeftButton);
+    EXPECT_EQ(w->powerResultField(PowerColumn::Theoretical, PowerResult::NetPower)->text(), QStringLiteral("3.66"));
+    EXPECT_EQ(w->powerResultField(PowerColumn::Theoretical, PowerResult::SpindlePower)->text(), QStringLiteral("4.58"));
+    EXPECT_EQ(w->powerResultField(PowerColumn::Theoretical, PowerResult::Torque)->text(), QStringLiteral("27.5"));
+    EXPECT_EQ(w->powerStatusLabel()->text(), QString());
+
+    // Aluminium: the results follow the choice at once.
+    w->materialCombo()->setCurrentIndex(4);
+    emit w->materialCombo()->activated(4);
+    EXPECT_EQ(w->powerResultField(PowerColumn::Theoretical, PowerResult::NetPower)->text(), QStringLiteral("1.81"));
+
+    w->switchToPage(122);
+    QApplication::processEvents();
+    static_cast<FunctionWindow*>(controller->state()->windows.coolant)->switchToPage(120);
+    QApplication::processEvents();
+    CuttingDataWindow* again = window();
+    EXPECT_TRUE(again->powerToggle()->isChecked());
+    EXPECT_FALSE(again->powerArea()->isHidden());
+    EXPECT_EQ(again->powerInputField(PowerInput::WidthOfCut)->text(), QStringLiteral("25.000"));
+    EXPECT_EQ(again->materialCombo()->currentIndex(), 4);
+    EXPECT_EQ(again->powerResultField(PowerColumn::Theoretical, PowerResult::Torque)->text(), QStringLiteral("13.6"));
+}
+
+TEST_F(CuttingDataWindowTest, OwnMaterialGroupsAreSavedAndDamagedFilesReported)
+{
+    CuttingDataWindow* w = window();
+    EXPECT_FALSE(w->addMaterialGroup({0, "Messing", 780.0, 0.0})); // mc 0: refused
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(controller->dataDirectory() / kMaterialFileName));
+    EXPECT_EQ(w->materialCombo()->count(), 6);
+
+    ASSERT_TRUE(w->addMaterialGroup({0, "Messing", 780.0, 0.18}));
+    EXPECT_EQ(w->materialCombo()->count(), 7);
+    EXPECT_EQ(w->materialCombo()->currentText(), QStringLiteral("Messing (780 / 0.18)"));
+    EXPECT_TRUE(w->removeMaterialButton()->isEnabled());
+    EXPECT_EQ(loadMaterialFile(controller->dataDirectory()).groups.size(), 1u);
+
+    // A damaged file: the next window says so and keeps the built-in groups.
+    std::ofstream(controller->dataDirectory() / kMaterialFileName) << "KVT-MATERIAL-GROUPS 1\nkaputt\n";
+    boxes.shown.clear();
+    w->switchToPage(122);
+    QApplication::processEvents();
+    static_cast<FunctionWindow*>(controller->state()->windows.coolant)->switchToPage(120);
+    QApplication::processEvents();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_NE(boxes.shown[0].text.find("CuttingMaterials.txt: *Zeile 2"), std::string::npos) << boxes.shown[0].text;
+    EXPECT_EQ(window()->materialCombo()->count(), 6);
 }
 
 } // namespace

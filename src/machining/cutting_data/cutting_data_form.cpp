@@ -79,6 +79,35 @@ constexpr std::array<FieldDescription, kCuttingResultCount> kResultReportLabels 
 constexpr FieldDescription kAxialFeedReportLabel
     = result(71081, "*Vorschub pro Umdrehung axial fn", UnitText::FeedPerRevolution);
 
+constexpr std::array<FieldDescription, kPowerInputCount> kPowerInputs = {{
+    {71610, "*Schnittbreite ae", ConversionKind::Length, UnitText::Millimetre, ValueKind::Float, InputClass::Unsigned,
+        71630, "*Radiale Eingriffsbreite des Fräsers"},
+    {71611, "*Schnitttiefe ap", ConversionKind::Length, UnitText::Millimetre, ValueKind::Float, InputClass::Unsigned,
+        71631, "*Axiale Schnitttiefe"},
+    {71612, "*Einstellwinkel κr", ConversionKind::Plain, UnitText::Degree, ValueKind::Float, InputClass::Unsigned,
+        71632, "*Einstellwinkel der Schneide: 90° beim Schaftfräser, 45° bei vielen Planfräsern"},
+    {71613, "*Wirkungsgrad η", ConversionKind::Plain, UnitText::None, ValueKind::Float, InputClass::Unsigned, 71633,
+        "*Wirkungsgrad der Maschine zwischen Motor und Schneide, 0 bis 1"},
+}};
+
+struct PowerCaption {
+    int id;
+    const char* builtin;
+    int inchId; // 0: the same caption, with the unit of the unit system
+    const char* inchBuiltin;
+    UnitText unit;
+};
+constexpr std::array<PowerCaption, kPowerResultCount> kPowerCaptions = {{
+    {71614, "*Ausdünnungsfaktor", 0, "", UnitText::None},
+    {71615, "*Korrigierter Zahnvorschub fz", 0, "", UnitText::Millimetre},
+    {71616, "*Max. Spanungsdicke hex", 0, "", UnitText::Millimetre},
+    {71617, "*Mittlere Spanungsdicke hm", 0, "", UnitText::Millimetre},
+    {71618, "*Spezifische Schnittkraft kc [N/mm²]", 0, "", UnitText::None},
+    {71619, "*Schnittleistung Pc [kW]", 71639, "*Schnittleistung Pc [HP]", UnitText::None},
+    {71620, "*Leistung an der Spindel [kW]", 71640, "*Leistung an der Spindel [HP]", UnitText::None},
+    {71621, "*Drehmoment Mc [N·m]", 71641, "*Drehmoment Mc [lbf·ft]", UnitText::None},
+}};
+
 // A stored value that a damaged file may have made absurd counts as 0.
 float sane(float value)
 {
@@ -89,6 +118,7 @@ float sane(float value)
 
 CuttingDataForm::CuttingDataForm(int unitSystem)
     : m_unitSystem(unitSystem == kUnitSystemInch ? kUnitSystemInch : kUnitSystemMetric)
+    , m_materials(defaultMaterialGroups())
 {
     applyDefaults();
 }
@@ -241,6 +271,11 @@ void CuttingDataForm::applyDefaults()
     setInputText(CuttingInput::Diameter, diameter);
     setInputText(CuttingInput::CuttingSpeed, speed);
     setInputText(CuttingInput::PlungePercent, percent);
+    std::string leadAngle = "90";
+    std::string efficiency = "0.8";
+    setPowerInputText(PowerInput::LeadAngle, leadAngle);
+    setPowerInputText(PowerInput::Efficiency, efficiency);
+    m_powerOpen = false;
 }
 
 bool CuttingDataForm::calculateCommand(std::span<const float, kSpeedStepTableSize> steps)
@@ -331,8 +366,165 @@ bool CuttingDataForm::calculate(std::span<const float, kSpeedStepTableSize> step
     case FeedMode::SpeedOnly:
         break;
     }
+    if (m_feedMode == FeedMode::PerTooth) {
+        calculatePower(n, s, m_calculated.feedRate, m_calculated.correctedFeedRate);
+    } else {
+        clearPowerResults();
+        m_powerStatus = PowerStatus::NotPerTooth;
+    }
     m_resultsValid = true;
     return true;
+}
+
+void CuttingDataForm::clearPowerResults()
+{
+    for (auto& column : m_powerResults) {
+        for (std::string& text : column)
+            text.clear();
+    }
+}
+
+std::string CuttingDataForm::powerLength(double millimetres) const
+{
+    return format(toDisplay(m_unitSystem, ConversionKind::Length, static_cast<float>(millimetres)));
+}
+
+void CuttingDataForm::calculatePower(
+    std::int32_t spindleSpeed, std::int32_t stepSpeed, float feedRate, float correctedFeedRate)
+{
+    clearPowerResults();
+    const double diameter = metric(CuttingInput::Diameter);
+    const double fz = metric(CuttingInput::FeedPerTooth);
+    const double ae = toMetric(m_unitSystem, ConversionKind::Length, powerInputValue(PowerInput::WidthOfCut));
+    const double ap = toMetric(m_unitSystem, ConversionKind::Length, powerInputValue(PowerInput::DepthOfCut));
+    const double leadAngle = powerInputValue(PowerInput::LeadAngle);
+    const double efficiency = powerInputValue(PowerInput::Efficiency);
+    switch (checkPowerInputs(diameter, fz, ae, ap, leadAngle, efficiency)) {
+    case PowerProblem::None:
+        break;
+    case PowerProblem::MissingInput:
+        m_powerStatus = PowerStatus::MissingInput;
+        return;
+    case PowerProblem::WidthAboveDiameter:
+        m_powerStatus = PowerStatus::WidthAboveDiameter;
+        return;
+    case PowerProblem::LeadAngleOutOfRange:
+        m_powerStatus = PowerStatus::LeadAngleOutOfRange;
+        return;
+    case PowerProblem::EfficiencyOutOfRange:
+        m_powerStatus = PowerStatus::EfficiencyOutOfRange;
+        return;
+    }
+    m_powerStatus = PowerStatus::Ok;
+    const MaterialGroup& material = m_materials[static_cast<std::size_t>(m_material)];
+    const ChipThinning thinning = chipThinning(fz, ae, diameter, leadAngle);
+    const double hm = meanChipThickness(fz, ae, diameter, leadAngle);
+    const double kc = specificCuttingForce(material.kc1, material.mc, hm);
+    const bool inch = m_unitSystem == kUnitSystemInch;
+    const double powerFactor = inch ? kHorsepowerPerKilowatt : 1.0;
+    const double torqueFactor = inch ? kPoundFeetPerNewtonMetre : 1.0;
+
+    const std::array<std::pair<std::int32_t, float>, 2> columns
+        = {{{spindleSpeed, feedRate}, {stepSpeed, correctedFeedRate}}};
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        // Without a speed step (an empty speed table) there is no pass to speak of.
+        if (columns[c].first <= 0)
+            continue;
+        auto& texts = m_powerResults[c];
+        const double power = cuttingPower(ap, ae, columns[c].second, kc);
+        texts[index(PowerResult::ThinningFactor)] = formatNumber("%.3f", thinning.factor);
+        texts[index(PowerResult::CompensatedFeed)] = powerLength(thinning.compensatedFeedPerTooth);
+        texts[index(PowerResult::ChipThickness)] = powerLength(thinning.hex);
+        texts[index(PowerResult::MeanChipThickness)] = powerLength(hm);
+        texts[index(PowerResult::SpecificForce)] = formatNumber("%.0f", kc);
+        texts[index(PowerResult::NetPower)] = formatNumber("%.2f", power * powerFactor);
+        texts[index(PowerResult::SpindlePower)] = formatNumber("%.2f", power / efficiency * powerFactor);
+        texts[index(PowerResult::Torque)] = formatNumber("%.1f", cuttingTorque(power, columns[c].first) * torqueFactor);
+    }
+}
+
+std::string CuttingDataForm::powerInputCaption(PowerInput input, const TextLookup& texts) const
+{
+    return fieldCaption(kPowerInputs[index(input)], texts, m_unitSystem);
+}
+
+const FieldDescription& CuttingDataForm::powerInputDescription(PowerInput input)
+{
+    return kPowerInputs[index(input)];
+}
+
+bool CuttingDataForm::setPowerInputText(PowerInput input, std::string& text)
+{
+    const FieldDescription& info = kPowerInputs[index(input)];
+    std::string working = text;
+    ParseResult parsed;
+    if (!validateField(working, info.inputClass, info.valueKind, parsed)) {
+        text = working;
+        m_powerTexts[index(input)] = text;
+        return false;
+    }
+    m_powerTexts[index(input)] = text;
+    m_powerValues[index(input)] = std::isfinite(parsed.floatValue) ? parsed.floatValue : 0.0f;
+    return true;
+}
+
+std::string CuttingDataForm::powerResultCaption(PowerResult result, const TextLookup& texts) const
+{
+    const PowerCaption& caption = kPowerCaptions[index(result)];
+    if (caption.inchId != 0 && m_unitSystem == kUnitSystemInch)
+        return texts.text(caption.inchId, caption.inchBuiltin) + ":";
+    return fieldCaption({caption.id, caption.builtin, ConversionKind::Plain, caption.unit}, texts, m_unitSystem);
+}
+
+std::string CuttingDataForm::powerStatusText(PowerStatus status, const TextLookup& texts)
+{
+    switch (status) {
+    case PowerStatus::Ok:
+        return {};
+    case PowerStatus::NotCalculated:
+        return texts.text(71650, "*Noch nicht berechnet");
+    case PowerStatus::NotPerTooth:
+        return texts.text(71651, "*Nur mit Vorschub pro Zahn");
+    case PowerStatus::MissingInput:
+        return texts.text(71652, "*ae, ap, fz und Zähne angeben");
+    case PowerStatus::WidthAboveDiameter:
+        return texts.text(71653, "*ae darf nicht größer als D sein");
+    case PowerStatus::LeadAngleOutOfRange:
+        return texts.text(71654, "*κr muss über 0 und höchstens 90° sein");
+    case PowerStatus::EfficiencyOutOfRange:
+        return texts.text(71655, "*η muss über 0 und höchstens 1 sein");
+    }
+    return {};
+}
+
+std::string CuttingDataForm::materialName(std::size_t group, const TextLookup& texts) const
+{
+    if (group >= m_materials.size())
+        return {};
+    const MaterialGroup& material = m_materials[group];
+    std::string name = material.nameId ? texts.text(material.nameId, material.name) : material.name;
+    return name + " (" + formatNumber("%g", material.kc1) + " / " + formatNumber("%g", material.mc) + ")";
+}
+
+void CuttingDataForm::setMaterialGroup(int group)
+{
+    m_material = group >= 0 && static_cast<std::size_t>(group) < m_materials.size() ? group : 0;
+}
+
+std::vector<MaterialGroup> CuttingDataForm::userMaterialGroups() const
+{
+    const std::size_t builtin = defaultMaterialGroups().size();
+    return {m_materials.begin() + static_cast<std::ptrdiff_t>(builtin), m_materials.end()};
+}
+
+void CuttingDataForm::setUserMaterialGroups(std::vector<MaterialGroup> groups)
+{
+    m_materials = defaultMaterialGroups();
+    for (MaterialGroup& group : groups) {
+        group.nameId = 0;
+        m_materials.push_back(std::move(group));
+    }
+    setMaterialGroup(m_material);
 }
 
 bool CuttingDataForm::fill(const CuttingDataBlock& block)
@@ -380,6 +572,20 @@ bool CuttingDataForm::fill(const CuttingDataBlock& block)
         m_feedMode = static_cast<FeedMode>(mode + 1);
     if (const int step = single(block.speedStepFlags, 3); step >= 0)
         m_stepChoice = static_cast<SpeedStepChoice>(step);
+
+    auto power = [this](PowerInput input, float value) {
+        std::string text = format(value);
+        setPowerInputText(input, text);
+    };
+    power(PowerInput::WidthOfCut, toDisplay(m_unitSystem, ConversionKind::Length, sane(block.widthOfCut)));
+    power(PowerInput::DepthOfCut, toDisplay(m_unitSystem, ConversionKind::Length, sane(block.depthOfCut)));
+    // Zero (a file from before the group) or out of range keeps the default.
+    if (const float angle = sane(block.leadAngle); angle > 0.0f && angle <= 90.0f)
+        power(PowerInput::LeadAngle, angle);
+    if (const float eta = sane(block.efficiency); eta > 0.0f && eta <= 1.0f)
+        power(PowerInput::Efficiency, eta);
+    m_powerOpen = block.powerGroupOpen == 1;
+    setMaterialGroup(block.materialGroup);
     return block.resultsValid != 0;
 }
 
@@ -398,6 +604,12 @@ CuttingDataBlock CuttingDataForm::store(bool openReportAutomatically) const
     block.speedStepFlags[static_cast<int>(m_stepChoice)] = 1;
     block.resultsValid = m_resultsValid ? 1 : 0;
     block.openReportAutomatically = openReportAutomatically ? 1 : 0;
+    block.powerGroupOpen = m_powerOpen ? 1 : 0;
+    block.widthOfCut = toMetric(m_unitSystem, ConversionKind::Length, powerInputValue(PowerInput::WidthOfCut));
+    block.depthOfCut = toMetric(m_unitSystem, ConversionKind::Length, powerInputValue(PowerInput::DepthOfCut));
+    block.leadAngle = powerInputValue(PowerInput::LeadAngle);
+    block.efficiency = powerInputValue(PowerInput::Efficiency);
+    block.materialGroup = m_material;
     return block;
 }
 
@@ -459,6 +671,31 @@ std::string CuttingDataForm::reportText(const TextLookup& texts, int languageCod
                  CuttingResult::CorrectedDwell, CuttingResult::CorrectedRotaryFeed})
             result(which);
         break;
+    }
+
+    if (m_powerOpen && m_feedMode == FeedMode::PerTooth) {
+        report += texts.text(71600, "*Leistung und Spanungsdicke");
+        report += kReportLineEnd;
+        for (int i = 0; i < kPowerInputCount; ++i) {
+            const auto which = static_cast<PowerInput>(i);
+            report += reportLine(fieldLabel(kPowerInputs[index(which)], texts, m_unitSystem), powerInputText(which));
+        }
+        report += reportLine(texts.text(71622, "*Werkstoffgruppe (kc1 / mc)"),
+            materialName(static_cast<std::size_t>(m_material), texts));
+        if (m_powerStatus != PowerStatus::Ok) {
+            report += reportLine(texts.text(71623, "*Hinweis"), powerStatusText(m_powerStatus, texts));
+        } else {
+            const std::array<std::string, 2> columns
+                = {texts.text(71624, "*theoretisch"), texts.text(71625, "*Drehzahlstufe")};
+            for (std::size_t c = 0; c < columns.size(); ++c) {
+                for (int i = 0; i < kPowerResultCount; ++i) {
+                    std::string label = powerResultCaption(static_cast<PowerResult>(i), texts);
+                    if (!label.empty() && label.back() == ':')
+                        label.pop_back();
+                    report += reportLine(label + ", " + columns[c], m_powerResults[c][static_cast<std::size_t>(i)]);
+                }
+            }
+        }
     }
     return report;
 }

@@ -9,12 +9,15 @@
 #include "common/field_validation.h"
 #include "common/text_lookup.h"
 #include "machining/cutting_data/cutting_data.h"
+#include "machining/cutting_data/cutting_power.h"
 #include "options/options_record.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 namespace kvt {
 
@@ -54,6 +57,34 @@ enum class CuttingResult : int {
 };
 inline constexpr int kCuttingResultCount = 11;
 
+// The optional group "*Leistung und Spanungsdicke": chip thinning, power and torque of
+// a milling pass in the per-tooth feed mode.
+enum class PowerInput : int { WidthOfCut, DepthOfCut, LeadAngle, Efficiency };
+inline constexpr int kPowerInputCount = 4;
+enum class PowerResult : int {
+    ThinningFactor,
+    CompensatedFeed,
+    ChipThickness,
+    MeanChipThickness,
+    SpecificForce,
+    NetPower,
+    SpindlePower,
+    Torque,
+};
+inline constexpr int kPowerResultCount = 8;
+// Power results for the theoretical speed and for the machine's speed step.
+enum class PowerColumn : int { Theoretical, Corrected };
+// Why the group shows no results.
+enum class PowerStatus {
+    Ok,
+    NotCalculated,
+    NotPerTooth,
+    MissingInput,
+    WidthAboveDiameter,
+    LeadAngleOutOfRange,
+    EfficiencyOutOfRange,
+};
+
 // How the window goes back to the tool management window.
 enum class ToolReturnCode : int { TheoreticalValue = 1, StepValue = 2, WithoutData = 3 };
 
@@ -74,7 +105,21 @@ struct CuttingDataBlock {
     // A copy of the program-wide "open reports automatically" option at the last store;
     // the option itself is the one the window follows.
     std::uint8_t openReportAutomatically;
+    // Added with the power group. Older files hold zeros here: the group is collapsed,
+    // and zero lead angle and efficiency stand for their defaults (90°, 0.8).
+    std::uint8_t padding0[3]; // alignment bytes of the older layout; written as 0, never read
+    std::uint8_t powerGroupOpen; // 0 collapsed, 1 open
+    std::uint8_t padding1[3];
+    float widthOfCut; // ae, mm
+    float depthOfCut; // ap, mm
+    float leadAngle; // kr, degrees
+    float efficiency; // eta, 0 to 1
+    std::int32_t materialGroup; // index into built-in then user groups
 };
+static_assert(offsetof(CuttingDataBlock, padding0) == 41);
+static_assert(offsetof(CuttingDataBlock, powerGroupOpen) == 44);
+static_assert(offsetof(CuttingDataBlock, widthOfCut) == 48);
+static_assert(offsetof(CuttingDataBlock, materialGroup) == 64);
 static_assert(sizeof(CuttingDataBlock) <= kWindowBlockSize);
 static_assert(std::is_trivially_copyable_v<CuttingDataBlock>);
 
@@ -133,6 +178,33 @@ public:
     // The report text: stamp, separators, title, mode, inputs and results of the mode.
     std::string reportText(const TextLookup& texts, int languageCode, const LocalDateTime& time) const;
 
+    // The power group. Its inputs are parsed like the others (display units); results
+    // follow every calculation in the per-tooth mode.
+    bool powerGroupOpen() const { return m_powerOpen; }
+    void setPowerGroupOpen(bool open) { m_powerOpen = open; }
+    std::string powerInputCaption(PowerInput input, const TextLookup& texts) const;
+    static const FieldDescription& powerInputDescription(PowerInput input);
+    bool setPowerInputText(PowerInput input, std::string& text);
+    const std::string& powerInputText(PowerInput input) const { return m_powerTexts[index(input)]; }
+    float powerInputValue(PowerInput input) const { return m_powerValues[index(input)]; }
+    std::string powerResultCaption(PowerResult result, const TextLookup& texts) const;
+    const std::string& powerResultText(PowerColumn column, PowerResult result) const
+    {
+        return m_powerResults[static_cast<std::size_t>(column)][index(result)];
+    }
+    PowerStatus powerStatus() const { return m_powerStatus; }
+    // Empty when the results are shown, else why not.
+    static std::string powerStatusText(PowerStatus status, const TextLookup& texts);
+
+    // Built-in groups first, then the user's own.
+    const std::vector<MaterialGroup>& materialGroups() const { return m_materials; }
+    std::string materialName(std::size_t group, const TextLookup& texts) const;
+    int materialGroup() const { return m_material; }
+    void setMaterialGroup(int group);
+    std::vector<MaterialGroup> userMaterialGroups() const;
+    // Replaces the user's groups; the chosen group stays chosen when it is still there.
+    void setUserMaterialGroups(std::vector<MaterialGroup> groups);
+
     // Takes over a tool handed over by the tool management window (metric values) and
     // picks the feed mode from what it has.
     void takeOverTool(const ToolHandOver& tool);
@@ -142,6 +214,11 @@ public:
 private:
     static std::size_t index(CuttingInput input) { return static_cast<std::size_t>(input); }
     static std::size_t index(CuttingResult result) { return static_cast<std::size_t>(result); }
+    static std::size_t index(PowerInput input) { return static_cast<std::size_t>(input); }
+    static std::size_t index(PowerResult result) { return static_cast<std::size_t>(result); }
+    void calculatePower(std::int32_t spindleSpeed, std::int32_t stepSpeed, float feedRate, float correctedFeedRate);
+    void clearPowerResults();
+    std::string powerLength(double millimetres) const;
     void setInputNumber(CuttingInput input, float displayValue);
     void setInputInteger(CuttingInput input, std::int32_t value);
     void setResultFloat(CuttingResult result, float displayValue);
@@ -156,6 +233,14 @@ private:
     std::array<std::string, kCuttingInputCount> m_inputTexts;
     std::array<float, kCuttingInputCount> m_inputValues {};
     std::array<std::string, kCuttingResultCount> m_resultTexts;
+
+    bool m_powerOpen = false;
+    std::array<std::string, kPowerInputCount> m_powerTexts;
+    std::array<float, kPowerInputCount> m_powerValues {};
+    std::array<std::array<std::string, kPowerResultCount>, 2> m_powerResults;
+    PowerStatus m_powerStatus = PowerStatus::NotCalculated;
+    std::vector<MaterialGroup> m_materials;
+    int m_material = 0;
 
     // What the last calculation gave, metric, for the way back to the tool window.
     struct Calculated {

@@ -10,6 +10,9 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
+class QPushButton;
+class QToolButton;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -37,6 +40,24 @@ public:
     QRadioButton* feedModeButton(FeedMode mode) const;
     QRadioButton* speedStepButton(SpeedStepChoice choice) const;
     const CuttingDataForm& form() const { return m_form; }
+    // The power group: its header button (checked = open) and its controls.
+    QToolButton* powerToggle() const { return m_powerToggle; }
+    QWidget* powerArea() const { return m_powerArea; }
+    QLineEdit* powerInputField(PowerInput input) const { return m_powerInputs[static_cast<std::size_t>(input)].edit; }
+    QLineEdit* powerResultField(PowerColumn column, PowerResult result) const
+    {
+        return m_powerResults[static_cast<std::size_t>(column)][static_cast<std::size_t>(result)];
+    }
+    QComboBox* materialCombo() const { return m_materialCombo; }
+    QPushButton* addMaterialButton() const { return m_addMaterial; }
+    QPushButton* removeMaterialButton() const { return m_removeMaterial; }
+    QLabel* powerStatusLabel() const { return m_powerStatus; }
+    void setPowerGroupOpen(bool open);
+    // Adds a group of the user's own and saves the list; false (and told why) when the
+    // group is not sound or the file could not be written.
+    bool addMaterialGroup(const MaterialGroup& group);
+    // Removes the chosen group when it is one of the user's.
+    bool removeMaterialGroup();
 
 protected:
     std::string composeReport(const LocalDateTime& time, int languageCode) const override;
@@ -51,6 +72,15 @@ private:
     void showResults();
     void afterCalculation(bool calculated);
     void returnToToolManagement(ToolReturnCode code);
+    void buildPowerGroup();
+    void retranslatePower();
+    void showPower();
+    void fillMaterialCombo();
+    void loadMaterialGroups();
+    void chooseMaterial(int group);
+    void askForMaterialGroup();
+    void refuseMaterialGroup();
+    bool saveMaterialGroups(const std::vector<MaterialGroup>& groups);
     std::span<const float, kSpeedStepTableSize> speedSteps() const;
 
     CuttingDataForm m_form;
@@ -70,6 +100,18 @@ private:
     QGroupBox* m_dwellBox = nullptr;
     QGroupBox* m_rotaryBox = nullptr;
     FeedModePicture* m_picture = nullptr;
+
+    QToolButton* m_powerToggle = nullptr;
+    QWidget* m_powerArea = nullptr;
+    std::array<CaptionedField, kPowerInputCount> m_powerInputs {};
+    QLabel* m_materialLabel = nullptr;
+    QComboBox* m_materialCombo = nullptr;
+    QPushButton* m_addMaterial = nullptr;
+    QPushButton* m_removeMaterial = nullptr;
+    std::array<QLabel*, 2> m_powerColumnHeads {};
+    std::array<QLabel*, kPowerResultCount> m_powerCaptions {};
+    std::array<std::array<QLineEdit*, kPowerResultCount>, 2> m_powerResults {};
+    QLabel* m_powerStatus = nullptr;
 };
 
 } // namespace kvt
