@@ -159,10 +159,16 @@ const HeidenhainColumn* findColumn(const std::vector<HeidenhainColumn>& columns,
     return nullptr;
 }
 
+// Signed as the controls write their numbers: "+50.0000".
+std::string number(float value, double scale)
+{
+    const std::string text = exchangeNumberText(value, scale, kDecimals, kDecimals);
+    return text.starts_with('-') ? text : "+" + text;
+}
+
 std::string number(float value, ExchangeUnit unit)
 {
-    const std::string text = exchangeNumberText(value, lengthScale(unit), kDecimals, kDecimals);
-    return text.starts_with('-') ? text : "+" + text;
+    return number(value, lengthScale(unit));
 }
 
 // A T cell that holds a plain tool number (not an indexed one).
@@ -414,9 +420,8 @@ ExchangeWriteResult composeHeidenhainToolTable(std::span<const ExportTool> tools
             fits = false, wide = ToolField::Radius;
         if (fits) {
             const bool angle = angleType(type);
-            const std::string value = angle
-                ? exchangeNumberText(tool.record.angleOrRadius, 1.0, kDecimals, kDecimals)
-                : number(tool.record.angleOrRadius, table.unit);
+            const std::string value = angle ? number(tool.record.angleOrRadius, 1.0)
+                                            : number(tool.record.angleOrRadius, table.unit);
             if (!put(row, angle ? "T-ANGLE" : "R2", value))
                 fits = false, wide = ToolField::AngleOrRadius;
         }

@@ -4,6 +4,7 @@
 #include "common/field_validation.h"
 #include "common/number_format.h"
 #include "common/text_lookup.h"
+#include "common/units.h"
 #include "options/options_record.h"
 #include "tooldb/tool_categories.h"
 #include "tooldb/tool_table.h"
@@ -331,6 +332,34 @@ std::string importActionText(const TextLookup& texts, const ImportPlanLine& line
         break;
     }
     return texts.text(76412, "*übersprungen:") + " " + reason;
+}
+
+std::vector<ImportPreviewRow> importPreviewRows(const TextLookup& texts, const ImportPlan& plan, int unitSystem)
+{
+    std::vector<ImportPreviewRow> rows;
+    rows.reserve(plan.lines.size());
+    const char* format = unitSystem == kUnitSystemInch ? "%6.4f" : "%6.3f";
+    for (const ImportPlanLine& line : plan.lines) {
+        ImportPreviewRow row;
+        row.number = toolNumberText(line.number);
+        row.name = line.name;
+        row.diameter = line.hasDiameter && std::isfinite(line.diameter)
+            ? cformat(format, toDisplay(unitSystem, ConversionKind::Length, static_cast<double>(line.diameter)))
+            : "---";
+        row.action = importActionText(texts, line);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::string importPreviewSummary(const TextLookup& texts, const ImportPlan& plan)
+{
+    return cformat(texts.text(76419, "*%i neu, %i ersetzt, %i übersprungen."), plan.newTools, plan.replacedTools,
+               plan.skippedTools)
+        + "\n"
+        + texts.text(76409,
+            "*Mit OK werden die neuen und ersetzten Werkzeuge übernommen, mit Abbrechen bleibt die Tabelle, wie sie "
+            "ist.");
 }
 
 std::string exchangeReadMessage(

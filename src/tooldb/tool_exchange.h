@@ -209,6 +209,17 @@ ExchangeWriteResult refuseExport(const ExportNotice& notice);
 // Texts for the user.
 std::string formatName(const TextLookup& texts, ToolExchangeFormat format);
 std::string importActionText(const TextLookup& texts, const ImportPlanLine& line);
+// One line of the import preview: number, name, diameter in the display unit system
+// ("---" when the file gives none), action.
+struct ImportPreviewRow {
+    std::string number;
+    std::string name;
+    std::string diameter;
+    std::string action;
+};
+std::vector<ImportPreviewRow> importPreviewRows(const TextLookup& texts, const ImportPlan& plan, int unitSystem);
+// "3 neu, 2 ersetzt, 1 übersprungen" with the question whether to go on.
+std::string importPreviewSummary(const TextLookup& texts, const ImportPlan& plan);
 std::string exchangeReadMessage(
     const TextLookup& texts, ToolExchangeFormat format, const ExchangeReadResult& result, const std::string& path);
 std::string exportNoticeText(const TextLookup& texts, const ExportNotice& notice);

@@ -104,6 +104,32 @@ bool write(ToolExchangeExportResult& result, const std::filesystem::path& path, 
 
 } // namespace
 
+std::string exchangeMenuText(const TextLookup& texts, const ExchangeMenuEntry& entry)
+{
+    std::string text = formatName(texts, entry.format);
+    if (entry.format == ToolExchangeFormat::LinuxCnc)
+        text += entry.unit == ExchangeUnit::Inch ? texts.text(76406, "*, Zoll") : texts.text(76405, "*, mm");
+    return text;
+}
+
+FileDialogSetup exchangeFileDialogSetup(ToolExchangeFormat format)
+{
+    const FileFilter all {"All Files (*.*)", "*.*"};
+    switch (format) {
+    case ToolExchangeFormat::LinuxCnc:
+        return {{{"LinuxCNC (*.tbl)", "*.tbl"}, all}, "tbl"};
+    case ToolExchangeFormat::Heidenhain:
+        return {{{"Heidenhain TOOL.T (*.t *.T)", "*.t *.T"}, all}, "T"};
+    case ToolExchangeFormat::FusionJson:
+        return {{{"Fusion 360 / HSM (*.json)", "*.json"}, all}, "json"};
+    case ToolExchangeFormat::FusionZipped:
+        return {{{"Fusion 360 / HSM (*.tools)", "*.tools"}, all}, "tools"};
+    case ToolExchangeFormat::FreeCad:
+        return {{{"FreeCAD (*.fctl)", "*.fctl"}, all}, "fctl"};
+    }
+    return {{all}, ""};
+}
+
 ExchangeReadResult readToolExchangeFile(
     ToolExchangeFormat format, const std::filesystem::path& path, ExchangeUnit linuxCncUnit)
 {

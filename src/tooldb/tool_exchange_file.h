@@ -3,6 +3,7 @@
 // planned, and writing one (or, for FreeCAD, a library and its tool bits) each through a
 // temporary file and a rename.
 
+#include "common/file_filters.h"
 #include "tooldb/tool_exchange.h"
 
 #include <filesystem>
@@ -14,6 +15,23 @@ namespace kvt {
 
 struct MachineRecord;
 class TextLookup;
+
+// The entries of the editing menu's format choice: each format once, LinuxCNC twice
+// (its file does not say its unit, so the user picks it with the entry).
+struct ExchangeMenuEntry {
+    ToolExchangeFormat format;
+    ExchangeUnit unit; // LinuxCNC only
+};
+inline constexpr ExchangeMenuEntry kExchangeMenuEntries[] = {
+    {ToolExchangeFormat::LinuxCnc, ExchangeUnit::Millimetre},
+    {ToolExchangeFormat::LinuxCnc, ExchangeUnit::Inch},
+    {ToolExchangeFormat::Heidenhain, ExchangeUnit::Millimetre},
+    {ToolExchangeFormat::FusionJson, ExchangeUnit::Millimetre},
+    {ToolExchangeFormat::FusionZipped, ExchangeUnit::Millimetre},
+    {ToolExchangeFormat::FreeCad, ExchangeUnit::Millimetre},
+};
+std::string exchangeMenuText(const TextLookup& texts, const ExchangeMenuEntry& entry);
+FileDialogSetup exchangeFileDialogSetup(ToolExchangeFormat format);
 
 // The LinuxCNC unit matters only for that format; the others say theirs.
 ExchangeReadResult readToolExchangeFile(

@@ -81,14 +81,20 @@ protected:
         });
     }
 
-    void runEditCommand(const char* text)
+    void runEditCommand(const char* text, const char* entry = nullptr)
     {
         std::unique_ptr<QMenu> menu(window()->buildEditMenu(nullptr));
         QAction* action = findMenuAction(menu.get(), QString::fromUtf8(text));
         ASSERT_NE(action, nullptr) << text;
+        if (entry) {
+            ASSERT_NE(action->menu(), nullptr) << text;
+            action = findMenuAction(action->menu(), QString::fromUtf8(entry));
+            ASSERT_NE(action, nullptr) << entry;
+        }
         action->trigger();
         QApplication::processEvents();
     }
+    void runOwnFile(const char* command) { runEditCommand(command, "*Kalvora Tools Werkzeugdaten (.kvwz)"); }
 
     void select(int row)
     {
@@ -339,7 +345,7 @@ TEST_F(ToolManagementWindowTest, ExportWipeImportGivesTheSameTableBack)
     nextFile = folder / "table.kvwz";
     boxes.shown.clear();
     boxes.answers = {MessageAnswer::Yes};
-    runEditCommand("*Exportieren");
+    runOwnFile("*Exportieren");
     EXPECT_TRUE(std::filesystem::exists(folder / "table.kvwz"));
     EXPECT_TRUE(std::filesystem::exists(folder / "two.png"));
     ASSERT_FALSE(chosenSetups.empty());
@@ -356,7 +362,7 @@ TEST_F(ToolManagementWindowTest, ExportWipeImportGivesTheSameTableBack)
 
     boxes.shown.clear();
     boxes.answers = {MessageAnswer::Yes};
-    runEditCommand("*Importieren");
+    runOwnFile("*Importieren");
     for (int n = 1; n <= 3; ++n)
         EXPECT_TRUE(sameAs(before[static_cast<std::size_t>(n - 1)], n)) << n;
     EXPECT_TRUE(std::filesystem::exists(pictureFolder(controller->dataDirectory(), 0) / "three.png"));
@@ -366,7 +372,7 @@ TEST_F(ToolManagementWindowTest, ExportWipeImportGivesTheSameTableBack)
     test::writeBytes(folder / "broken.kvwz", test::utf16Le(u"T9 | only two;\n"));
     nextFile = folder / "broken.kvwz";
     boxes.shown.clear();
-    runEditCommand("*Importieren");
+    runOwnFile("*Importieren");
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_NE(boxes.shown[0].text.find("*Die Werkzeugtabelle wurde nicht verändert."), std::string::npos);
     EXPECT_TRUE(sameAs(before[1], 2));
@@ -379,14 +385,14 @@ TEST_F(ToolManagementWindowTest, ExportWithoutPicturesCopiesNone)
     std::filesystem::create_directories(folder);
     nextFile = folder / "table.kvwz";
     boxes.answers = {MessageAnswer::No};
-    runEditCommand("*Exportieren");
+    runOwnFile("*Exportieren");
     EXPECT_TRUE(std::filesystem::exists(folder / "table.kvwz"));
     EXPECT_FALSE(std::filesystem::exists(folder / "one.png"));
 
     // Cancel writes nothing at all.
     nextFile = folder / "other.kvwz";
     boxes.answers = {MessageAnswer::Cancel};
-    runEditCommand("*Exportieren");
+    runOwnFile("*Exportieren");
     EXPECT_FALSE(std::filesystem::exists(folder / "other.kvwz"));
 }
 
