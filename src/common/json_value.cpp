@@ -141,7 +141,14 @@ public:
         if (m_text.starts_with("\xEF\xBB\xBF"))
             m_pos = 3;
         skipBlanks();
-        if (!value(result.value, 0) || (skipBlanks(), m_pos != m_text.size() && fail("text after the end"))) {
+        bool ok = value(result.value, 0);
+        if (ok) {
+            skipBlanks();
+            if (m_pos != m_text.size())
+                ok = fail("text after the end");
+        }
+        if (!ok) {
+            result.value = JsonValue();
             result.line = m_line;
             result.reason = m_reason;
             return result;

@@ -363,12 +363,17 @@ ExchangeWriteResult composeHeidenhainToolTable(std::span<const ExportTool> tools
         const HeidenhainColumn* column = findColumn(table.columns, name);
         if (!column)
             return true;
-        const std::size_t width = column->width == 0 ? value.size() + 1 : column->width;
-        if (value.size() + 1 > width && column->width != 0)
+        if (column->width == 0) {
+            // The last column runs to the end of the row: the old value goes as a whole.
+            row.resize(column->start, ' ');
+            row += value;
+            return true;
+        }
+        if (value.size() + 1 > column->width)
             return false;
-        if (row.size() < column->start + width)
-            row.resize(column->start + width, ' ');
-        row.replace(column->start, width, std::string(value) + std::string(width - value.size(), ' '));
+        if (row.size() < column->start + column->width)
+            row.resize(column->start + column->width, ' ');
+        row.replace(column->start, column->width, std::string(value) + std::string(column->width - value.size(), ' '));
         return true;
     };
     auto textWidth = [&](std::string_view name) {
