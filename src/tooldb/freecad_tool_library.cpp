@@ -74,8 +74,8 @@ std::optional<double> quantity(const JsonValue& value, Quantity kind)
     const std::string_view text = trim(value.text());
     std::size_t split = 0;
     while (split < text.size()
-        && ((text[split] >= '0' && text[split] <= '9') || text[split] == '.' || text[split] == ','
-            || text[split] == '-' || text[split] == '+'))
+        && ((text[split] >= '0' && text[split] <= '9') || text[split] == '.' || text[split] == ',' || text[split] == '-'
+            || text[split] == '+'))
         ++split;
     const std::optional<double> number = parseExchangeNumber(text.substr(0, split));
     if (!number)
@@ -148,8 +148,8 @@ std::string freeCadBitFileName(int number, std::u16string_view description)
     for (char16_t c : description) {
         if (rest.size() == kFileNameDescription)
             break;
-        const bool plain = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')
-            || c == u'-' || c == u'_';
+        const bool plain = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-'
+            || c == u'_';
         rest += plain ? static_cast<char>(c) : '_';
     }
     if (!rest.empty())
@@ -276,8 +276,8 @@ ExchangeWriteResult composeFreeCadLibrary(std::span<const ExportTool> tools, con
     JsonValue entries = JsonValue::array();
     for (const ExportTool& tool : tools) {
         const ToolRecord& r = tool.record;
-        const float floats[] = {r.radius, r.length, r.angleOrRadius, r.feedPerTooth, r.feedPerRevolution,
-            r.cuttingSpeed};
+        const float floats[]
+            = {r.radius, r.length, r.angleOrRadius, r.feedPerTooth, r.feedPerRevolution, r.cuttingSpeed};
         const ToolField fields[] = {ToolField::Radius, ToolField::Length, ToolField::AngleOrRadius,
             ToolField::FeedPerTooth, ToolField::FeedPerRevolution, ToolField::CuttingSpeed};
         for (std::size_t i = 0; i < std::size(floats); ++i) {
@@ -288,7 +288,8 @@ ExchangeWriteResult composeFreeCadLibrary(std::span<const ExportTool> tools, con
         const ToolTextProblem problem = toolTextProblem(description);
         if (problem == ToolTextProblem::ZeroCharacter || problem == ToolTextProblem::BrokenCharacter)
             return refuseExport({tool.number, ExportNoticeKind::BadText, ToolField::Description, 0});
-        const std::string shape = typeForCategory(kShapes, texts, toolText(r, ToolField::Category), kFreeCadFallbackShape);
+        const std::string shape
+            = typeForCategory(kShapes, texts, toolText(r, ToolField::Category), kFreeCadFallbackShape);
         const std::string_view angle = angleKey(shape);
         JsonValue parameter = JsonValue::object();
         parameter.set("Diameter", JsonValue::string(lengthText(r.radius * 2.0f)));

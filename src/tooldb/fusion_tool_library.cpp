@@ -75,8 +75,8 @@ struct Reading {
 
     // A number member; absent or null leaves the field as it is. `scale` converts to
     // record units.
-    bool number(const JsonValue* object, std::string_view key, float& into, double scale, ExchangeTool& tool,
-        ToolField field)
+    bool number(
+        const JsonValue* object, std::string_view key, float& into, double scale, ExchangeTool& tool, ToolField field)
     {
         const JsonValue* value = object ? object->find(key) : nullptr;
         if (!value || value->type() == JsonValue::Type::Null)
@@ -116,8 +116,8 @@ std::string toolGuid(int number, std::u16string_view description)
     for (char16_t c : description)
         mix(c);
     const std::string hex = cformat("%016llx", static_cast<unsigned long long>(hash));
-    return cformat("4b565400-%s-4%s-8%s-%s", hex.substr(0, 4), hex.substr(4, 3), hex.substr(7, 3), hex.substr(10, 6)
-            + cformat("%06i", number));
+    return cformat("4b565400-%s-4%s-8%s-%s", hex.substr(0, 4), hex.substr(4, 3), hex.substr(7, 3),
+        hex.substr(10, 6) + cformat("%06i", number));
 }
 
 } // namespace
@@ -185,7 +185,8 @@ ExchangeReadResult parseFusionToolLibrary(std::string_view json)
         const JsonValue* presets = nullptr;
         if (const JsonValue* start = item.find("start-values"))
             presets = start->find("presets");
-        const JsonValue* preset = presets && presets->isArray() && !presets->items().empty() ? &presets->items()[0] : nullptr;
+        const JsonValue* preset
+            = presets && presets->isArray() && !presets->items().empty() ? &presets->items()[0] : nullptr;
         float diameter = 0.0f;
         float teeth = 0.0f;
         const std::string_view key = angleKey(tool.type);
@@ -196,10 +197,10 @@ ExchangeReadResult parseFusionToolLibrary(std::string_view json)
             && reading.number(geometry, "DC", diameter, length, tool, ToolField::Radius)
             && reading.number(geometry, "OAL", tool.record.length, length, tool, ToolField::Length)
             && reading.number(geometry, "NOF", teeth, 1.0, tool, ToolField::Teeth)
-            && reading.number(geometry, key, tool.record.angleOrRadius, isAngle(key) ? 1.0 : length, tool,
-                ToolField::AngleOrRadius)
-            && reading.number(preset, "v_c", tool.record.cuttingSpeed, speedScale(reading.unit), tool,
-                ToolField::CuttingSpeed)
+            && reading.number(
+                geometry, key, tool.record.angleOrRadius, isAngle(key) ? 1.0 : length, tool, ToolField::AngleOrRadius)
+            && reading.number(
+                preset, "v_c", tool.record.cuttingSpeed, speedScale(reading.unit), tool, ToolField::CuttingSpeed)
             && reading.number(preset, "f_z", tool.record.feedPerTooth, length, tool, ToolField::FeedPerTooth)
             && reading.number(preset, "f_n", tool.record.feedPerRevolution, length, tool, ToolField::FeedPerRevolution)
             && reading.number(preset, "n", tool.record.spindleSpeed, 1.0, tool, ToolField::SpindleSpeed)
@@ -230,9 +231,9 @@ ExchangeWriteResult composeFusionToolLibrary(
         const ToolRecord& r = tool.record;
         const float floats[] = {r.radius, r.length, r.angleOrRadius, r.cuttingSpeed, r.feedPerTooth,
             r.feedPerRevolution, r.spindleSpeed, r.feedRate};
-        const ToolField fields[] = {ToolField::Radius, ToolField::Length, ToolField::AngleOrRadius,
-            ToolField::CuttingSpeed, ToolField::FeedPerTooth, ToolField::FeedPerRevolution, ToolField::SpindleSpeed,
-            ToolField::FeedRate};
+        const ToolField fields[]
+            = {ToolField::Radius, ToolField::Length, ToolField::AngleOrRadius, ToolField::CuttingSpeed,
+                ToolField::FeedPerTooth, ToolField::FeedPerRevolution, ToolField::SpindleSpeed, ToolField::FeedRate};
         for (std::size_t i = 0; i < std::size(floats); ++i) {
             if (!std::isfinite(floats[i]))
                 return refuseExport({tool.number, ExportNoticeKind::BadNumber, fields[i], 0});

@@ -336,8 +336,8 @@ HeidenhainReadResult parseHeidenhainToolTable(std::string_view text)
     return result;
 }
 
-ExchangeWriteResult composeHeidenhainToolTable(std::span<const ExportTool> tools, ExchangeUnit unit,
-    const HeidenhainTable* existing, const TextLookup& texts)
+ExchangeWriteResult composeHeidenhainToolTable(
+    std::span<const ExportTool> tools, ExchangeUnit unit, const HeidenhainTable* existing, const TextLookup& texts)
 {
     ExchangeWriteResult result;
     HeidenhainTable table;
@@ -410,11 +410,10 @@ ExchangeWriteResult composeHeidenhainToolTable(std::span<const ExportTool> tools
             return refuseExport({tool.number, ExportNoticeKind::BadText, ToolField::Description, 0});
         const std::size_t docWidth = textWidth("DOC");
         const std::string name = heidenhainToolName(description, textWidth("NAME"));
-        if (doc.size() > docWidth || description.size() > textWidth("NAME"))
-            result.notices.push_back({tool.number, ExportNoticeKind::NameCut, ToolField::Description,
-                std::min(docWidth, textWidth("NAME"))});
-        else if (name != doc)
-            result.notices.push_back({tool.number, ExportNoticeKind::NameChanged, ToolField::Description, 0});
+        // NAME is an identifier made from the description; DOC carries the description
+        // itself, so only a DOC that had to be cut is worth a notice.
+        if (doc.size() > docWidth)
+            result.notices.push_back({tool.number, ExportNoticeKind::NameCut, ToolField::Description, docWidth});
         bool fits = put(row, "T", std::to_string(tool.number)) && put(row, "NAME", name)
             && put(row, "DOC", doc.substr(0, docWidth)) && put(row, "TYP", type)
             && put(row, "CUT", std::to_string(tool.record.teeth));
@@ -425,8 +424,8 @@ ExchangeWriteResult composeHeidenhainToolTable(std::span<const ExportTool> tools
             fits = false, wide = ToolField::Radius;
         if (fits) {
             const bool angle = angleType(type);
-            const std::string value = angle ? number(tool.record.angleOrRadius, 1.0)
-                                            : number(tool.record.angleOrRadius, table.unit);
+            const std::string value
+                = angle ? number(tool.record.angleOrRadius, 1.0) : number(tool.record.angleOrRadius, table.unit);
             if (!put(row, angle ? "T-ANGLE" : "R2", value))
                 fits = false, wide = ToolField::AngleOrRadius;
         }

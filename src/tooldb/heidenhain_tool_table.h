@@ -54,8 +54,8 @@ inline constexpr std::string_view kHeidenhainFallbackType = "MILL";
 // `existing` is the table of the file being replaced, when it was readable; its layout,
 // unit and foreign rows are kept. Without one a table with the columns below is written
 // in `unit`.
-ExchangeWriteResult composeHeidenhainToolTable(std::span<const ExportTool> tools, ExchangeUnit unit,
-    const HeidenhainTable* existing, const TextLookup& texts);
+ExchangeWriteResult composeHeidenhainToolTable(
+    std::span<const ExportTool> tools, ExchangeUnit unit, const HeidenhainTable* existing, const TextLookup& texts);
 
 // The characters a control accepts in a tool name; others become '_', letters are
 // written as capitals.

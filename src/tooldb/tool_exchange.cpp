@@ -143,10 +143,11 @@ std::string typeForCategory(std::span<const ToolTypeMapping> table, const TextLo
     return std::string(fallback);
 }
 
-std::u16string categoryForType(std::span<const ToolTypeMapping> table, const TextLookup& texts,
-    std::string_view type, std::u16string_view existingCategory, std::string_view fallback)
+std::u16string categoryForType(std::span<const ToolTypeMapping> table, const TextLookup& texts, std::string_view type,
+    std::u16string_view existingCategory, std::string_view fallback)
 {
-    if (!existingCategory.empty() && equalsIgnoringCase(typeForCategory(table, texts, existingCategory, fallback), type))
+    if (!existingCategory.empty()
+        && equalsIgnoringCase(typeForCategory(table, texts, existingCategory, fallback), type))
         return std::u16string(existingCategory);
     for (const ToolTypeMapping& mapping : table) {
         if (equalsIgnoringCase(mapping.type, type)) {
@@ -341,7 +342,8 @@ std::vector<ImportPreviewRow> importPreviewRows(const TextLookup& texts, const I
     const char* format = unitSystem == kUnitSystemInch ? "%6.4f" : "%6.3f";
     for (const ImportPlanLine& line : plan.lines) {
         ImportPreviewRow row;
-        row.number = toolNumberText(line.number);
+        // A holder has no tool number of its own.
+        row.number = line.reason == ImportSkipReason::NotATool ? std::string() : toolNumberText(line.number);
         row.name = line.name;
         row.diameter = line.hasDiameter && std::isfinite(line.diameter)
             ? cformat(format, toDisplay(unitSystem, ConversionKind::Length, static_cast<double>(line.diameter)))
@@ -431,14 +433,12 @@ std::string exportNoticeText(const TextLookup& texts, const ExportNotice& notice
     switch (notice.kind) {
     case ExportNoticeKind::NameCut:
         return tool + cformat(texts.text(76441, "*\"%s\" auf %i Zeichen gekürzt."), field, notice.limit);
-    case ExportNoticeKind::NameChanged:
-        return tool + cformat(texts.text(76442, "*\"%s\" an die erlaubten Zeichen angepasst."), field);
     case ExportNoticeKind::BadNumber:
         return tool + cformat(texts.text(76443, "*Feld \"%s\": der Wert ist keine Zahl."), field);
     case ExportNoticeKind::BadText:
         return tool
-            + cformat(texts.text(76444, "*Feld \"%s\": der Text kann in diesem Format nicht geschrieben werden."),
-                field);
+            + cformat(
+                texts.text(76444, "*Feld \"%s\": der Text kann in diesem Format nicht geschrieben werden."), field);
     case ExportNoticeKind::TooWide:
         return tool + cformat(texts.text(76445, "*Feld \"%s\": der Wert passt nicht in die Spalte."), field);
     }

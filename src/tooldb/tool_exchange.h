@@ -123,8 +123,8 @@ std::string typeForCategory(std::span<const ToolTypeMapping> table, const TextLo
 // The category text for a format type: the existing tool's category when it stands for
 // the same type (so that an import changes no category it need not), the category the
 // table gives first for the type, or the type itself when the table has none.
-std::u16string categoryForType(std::span<const ToolTypeMapping> table, const TextLookup& texts,
-    std::string_view type, std::u16string_view existingCategory, std::string_view fallback);
+std::u16string categoryForType(std::span<const ToolTypeMapping> table, const TextLookup& texts, std::string_view type,
+    std::u16string_view existingCategory, std::string_view fallback);
 
 // The import plan: what each tool of the file would do to the table.
 enum class ImportAction { New, Replace, Skip };
@@ -175,7 +175,6 @@ std::vector<ExportTool> toolsToExport(const MachineRecord& machine);
 // A tool the export had to change or refuse, for the message after it.
 enum class ExportNoticeKind {
     NameCut, // the name was longer than the format allows
-    NameChanged, // characters the format does not allow were replaced
     BadNumber, // refused: a value is no number (NaN or infinite)
     BadText, // refused: a text the format cannot hold
     TooWide, // refused: a value does not fit its column
@@ -185,7 +184,7 @@ struct ExportNotice {
     ExportNoticeKind kind = ExportNoticeKind::NameCut;
     ToolField field = ToolField::Description;
     std::size_t limit = 0; // NameCut: characters the format allows
-    bool refuses() const { return kind != ExportNoticeKind::NameCut && kind != ExportNoticeKind::NameChanged; }
+    bool refuses() const { return kind != ExportNoticeKind::NameCut; }
 };
 
 // What an export composes: the file's bytes (and for FreeCAD the tool files beside it),

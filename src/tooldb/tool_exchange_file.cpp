@@ -11,6 +11,7 @@
 #include "tooldb/heidenhain_tool_table.h"
 #include "tooldb/linuxcnc_tool_table.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -18,6 +19,8 @@
 namespace kvt {
 
 namespace {
+
+constexpr std::size_t kExportNoticesShown = 20;
 
 // The whole file, or the error that kept it from being read.
 ExchangeError readBytes(const std::filesystem::path& path, std::string& bytes)
@@ -182,8 +185,8 @@ std::string_view exchangeFallbackType(ToolExchangeFormat format)
     return {};
 }
 
-ImportPlan planExchangeImport(const MachineRecord& machine, ToolExchangeFormat format,
-    const ExchangeReadResult& read, const TextLookup& texts, std::u16string_view today)
+ImportPlan planExchangeImport(const MachineRecord& machine, ToolExchangeFormat format, const ExchangeReadResult& read,
+    const TextLookup& texts, std::u16string_view today)
 {
     return planToolImport(machine, read.tools, exchangeTypes(format), exchangeFallbackType(format), texts, today);
 }
@@ -238,21 +241,25 @@ std::string toolExchangeExportMessage(const TextLookup& texts, ToolExchangeForma
         if (!result.composed.ok && !result.composed.notices.empty()) {
             detail = exportNoticeText(texts, result.composed.notices.front());
         } else {
-            detail = texts.text(76450, "*Die Datei kann nicht geschrieben werden.") + "\n"
-                + pathToUtf8(result.failedFile);
+            detail
+                = texts.text(76450, "*Die Datei kann nicht geschrieben werden.") + "\n" + pathToUtf8(result.failedFile);
             if (!result.reason.empty())
                 detail += " (" + result.reason + ")";
         }
-        return texts.text(76451, "*Die Werkzeugtabelle konnte nicht exportiert werden:") + "\n" + head + detail
-            + "\n\n" + texts.text(76452, "*Die Exportdatei wurde nicht geschrieben.");
+        return texts.text(76451, "*Die Werkzeugtabelle konnte nicht exportiert werden:") + "\n" + head + detail + "\n\n"
+            + texts.text(76452, "*Die Exportdatei wurde nicht geschrieben.");
     }
     std::string message = head + cformat(texts.text(76453, "*%i Werkzeuge geschrieben."), result.composed.toolsWritten);
     if (result.composed.keptRows > 0)
         message += "\n"
             + cformat(texts.text(76454, "*%i Zeilen der vorhandenen Tabelle unverändert übernommen."),
                 result.composed.keptRows);
-    for (const ExportNotice& notice : result.composed.notices)
-        message += "\n" + exportNoticeText(texts, notice);
+    // A table of 499 long names would give a box taller than the screen.
+    const std::size_t shown = std::min(result.composed.notices.size(), kExportNoticesShown);
+    for (std::size_t i = 0; i < shown; ++i)
+        message += "\n" + exportNoticeText(texts, result.composed.notices[i]);
+    if (result.composed.notices.size() > shown)
+        message += "\n" + cformat(texts.text(76455, "*... und %i weitere."), result.composed.notices.size() - shown);
     return message;
 }
 

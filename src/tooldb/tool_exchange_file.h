@@ -41,8 +41,8 @@ std::span<const ToolTypeMapping> exchangeTypes(ToolExchangeFormat format);
 std::string_view exchangeFallbackType(ToolExchangeFormat format);
 
 // The plan for a read file against the machine's table.
-ImportPlan planExchangeImport(const MachineRecord& machine, ToolExchangeFormat format,
-    const ExchangeReadResult& read, const TextLookup& texts, std::u16string_view today);
+ImportPlan planExchangeImport(const MachineRecord& machine, ToolExchangeFormat format, const ExchangeReadResult& read,
+    const TextLookup& texts, std::u16string_view today);
 
 struct ToolExchangeExportOptions {
     ExchangeUnit unit = ExchangeUnit::Millimetre; // LinuxCNC, TOOL.T (a new one) and Fusion

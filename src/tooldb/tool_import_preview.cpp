@@ -1,6 +1,7 @@
 #include "tooldb/tool_import_preview.h"
 
 #include "common/text_lookup.h"
+#include "common/units.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -35,7 +36,8 @@ ToolImportPreview::ToolImportPreview(
     m_list->setUniformRowHeights(true);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
     m_list->setHeaderLabels({qt(texts.text(76460, "*Nr.")), qt(texts.text(76461, "*Name")),
-        qt(texts.text(76462, "*Durchmesser")), qt(texts.text(76463, "*Aktion"))});
+        qt(unitLabel(texts, 76462, "*Durchmesser", unitSystem, UnitText::Millimetre)),
+        qt(texts.text(76463, "*Aktion"))});
     m_list->setAccessibleName(qt(texts.text(76464, "*Vorschau des Imports")));
     QList<QTreeWidgetItem*> items;
     for (const ImportPreviewRow& row : importPreviewRows(texts, plan, unitSystem)) {

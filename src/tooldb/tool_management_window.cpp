@@ -407,12 +407,15 @@ QMenu* ToolManagementWindow::buildEditMenu(QWidget* parent)
         sub->addSeparator();
         for (const ExchangeMenuEntry& entry : kExchangeMenuEntries) {
             QAction* action = sub->addAction(toQt(exchangeMenuText(texts(), entry)));
-            connect(action, &QAction::triggered, this, [this, exchange, entry] { (this->*exchange)(entry); },
+            connect(
+                action, &QAction::triggered, this, [this, exchange, entry] { (this->*exchange)(entry); },
                 Qt::QueuedConnection);
         }
     };
-    formats(ToolEditCommand::Import, [this] { importTable(); }, &ToolManagementWindow::importExchange);
-    formats(ToolEditCommand::Export, [this] { exportTable(); }, &ToolManagementWindow::exportExchange);
+    formats(
+        ToolEditCommand::Import, [this] { importTable(); }, &ToolManagementWindow::importExchange);
+    formats(
+        ToolEditCommand::Export, [this] { exportTable(); }, &ToolManagementWindow::exportExchange);
     return menu;
 }
 
@@ -511,8 +514,8 @@ void ToolManagementWindow::exportExchange(const ExchangeMenuEntry& entry)
     const MachineRecord* current = currentMachine();
     if (!current)
         return;
-    const FileDialogChoice choice
-        = chooseFile(FileDialogMode::Save, toQt(exchangeMenuText(texts(), entry)), exchangeFileDialogSetup(entry.format));
+    const FileDialogChoice choice = chooseFile(
+        FileDialogMode::Save, toQt(exchangeMenuText(texts(), entry)), exchangeFileDialogSetup(entry.format));
     if (!choice.accepted)
         return;
     ToolExchangeExportOptions options;
@@ -537,8 +540,8 @@ void ToolManagementWindow::importExchange(const ExchangeMenuEntry& entry)
 {
     if (!machine())
         return;
-    const FileDialogChoice choice
-        = chooseFile(FileDialogMode::Open, toQt(exchangeMenuText(texts(), entry)), exchangeFileDialogSetup(entry.format));
+    const FileDialogChoice choice = chooseFile(
+        FileDialogMode::Open, toQt(exchangeMenuText(texts(), entry)), exchangeFileDialogSetup(entry.format));
     if (!choice.accepted)
         return;
     const std::filesystem::path path = pathOf(choice.path);

@@ -406,9 +406,10 @@ TEST_F(ToolManagementWindowTest, FusionLibraryIsImportedThroughThePreview)
 {
     std::string json = R"({"data": [)";
     for (int n = 1; n <= 50; ++n)
-        json += std::string(n > 1 ? "," : "") + R"({"type": "flat end mill", "unit": "millimeters", "description": "Fraeser )"
-            + std::to_string(n) + R"(", "geometry": {"DC": 6, "OAL": 50, "NOF": 3}, "post-process": {"number": )"
-            + std::to_string(n * 2) + "}}";
+        json += std::string(n > 1 ? "," : "")
+            + R"({"type": "flat end mill", "unit": "millimeters", "description": "Fraeser )" + std::to_string(n)
+            + R"(", "geometry": {"DC": 6, "OAL": 50, "NOF": 3}, "post-process": {"number": )" + std::to_string(n * 2)
+            + "}}";
     json += "]}";
     const std::filesystem::path path = root / "library.json";
     test::writeBytes(path, json);
@@ -489,11 +490,11 @@ TEST(ToolImportPreviewTest, ListsThePlanAndOffersOkOnlyWhenThereIsSomethingToTak
     const BuiltinTexts texts;
     ToolImportPreview nothing(texts, QStringLiteral("Fusion"), plan, 0);
     EXPECT_EQ(nothing.list()->topLevelItemCount(), 1);
-    EXPECT_EQ(nothing.list()->topLevelItem(0)->text(3),
-        QStringLiteral("*übersprungen: *keine Werkzeugnummer von 1 bis 499"));
+    EXPECT_EQ(
+        nothing.list()->topLevelItem(0)->text(3), QStringLiteral("*übersprungen: *keine Werkzeugnummer von 1 bis 499"));
     EXPECT_FALSE(nothing.buttons()->button(QDialogButtonBox::Ok)->isEnabled());
     EXPECT_EQ(nothing.buttons()->button(QDialogButtonBox::Cancel)->accessibleName(), QStringLiteral("*Abbrechen"));
-    EXPECT_EQ(nothing.list()->headerItem()->text(2), QStringLiteral("*Durchmesser"));
+    EXPECT_EQ(nothing.list()->headerItem()->text(2), QStringLiteral("*Durchmesser [mm]"));
 
     ImportPlanLine fresh;
     fresh.number = 5;
@@ -506,9 +507,10 @@ TEST(ToolImportPreviewTest, ListsThePlanAndOffersOkOnlyWhenThereIsSomethingToTak
     ToolImportPreview inch(texts, QStringLiteral("Fusion"), plan, 1);
     EXPECT_TRUE(inch.buttons()->button(QDialogButtonBox::Ok)->isEnabled());
     EXPECT_EQ(inch.list()->topLevelItem(1)->text(2), QStringLiteral("0.5000"));
-    EXPECT_EQ(inch.summary()->text(), QString::fromUtf8("*1 neu, 0 ersetzt, 1 übersprungen.\n*Mit OK werden die neuen "
-                                                         "und ersetzten Werkzeuge übernommen, mit Abbrechen bleibt die "
-                                                         "Tabelle, wie sie ist."));
+    EXPECT_EQ(inch.summary()->text(),
+        QString::fromUtf8("*1 neu, 0 ersetzt, 1 übersprungen.\n*Mit OK werden die neuen "
+                          "und ersetzten Werkzeuge übernommen, mit Abbrechen bleibt die "
+                          "Tabelle, wie sie ist."));
 }
 
 } // namespace
