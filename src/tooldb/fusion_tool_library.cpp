@@ -211,6 +211,10 @@ ExchangeReadResult parseFusionToolLibrary(std::string_view json)
             result.tools.clear();
             return result;
         }
+        // Libraries leave the comment empty unless someone typed one; an empty comment
+        // must not wipe the NC data of the tool it replaces.
+        if (!hasNcData(tool.record))
+            tool.carried &= ~fieldBit(ToolField::NcData);
         tool.record.radius = diameter / 2.0f;
         tool.record.teeth = static_cast<std::uint16_t>(teeth);
         result.tools.push_back(std::move(tool));

@@ -408,8 +408,8 @@ TEST_F(ToolManagementWindowTest, FusionLibraryIsImportedThroughThePreview)
     for (int n = 1; n <= 50; ++n)
         json += std::string(n > 1 ? "," : "")
             + R"({"type": "flat end mill", "unit": "millimeters", "description": "Fraeser )" + std::to_string(n)
-            + R"(", "geometry": {"DC": 6, "OAL": 50, "NOF": 3}, "post-process": {"number": )" + std::to_string(n * 2)
-            + "}}";
+            + R"(", "geometry": {"DC": 6, "OAL": 50, "NOF": 3}, "post-process": {"comment": "", "number": )"
+            + std::to_string(n * 2) + "}}";
     json += "]}";
     const std::filesystem::path path = root / "library.json";
     test::writeBytes(path, json);
@@ -440,6 +440,8 @@ TEST_F(ToolManagementWindowTest, FusionLibraryIsImportedThroughThePreview)
     EXPECT_EQ(window()->list()->topLevelItem(100)->text(1), QStringLiteral("T100"));
     EXPECT_EQ(window()->list()->topLevelItem(100)->text(2), QStringLiteral("Fraeser 50"));
     EXPECT_EQ(window()->list()->topLevelItem(4)->text(2), QStringLiteral("Fraeser 2"));
+    // An empty comment wipes no NC data.
+    EXPECT_EQ(window()->list()->topLevelItem(4)->text(1), QStringLiteral("T4 D4"));
     EXPECT_EQ(std::u16string(toolText(tool(4), ToolField::PicturePath)),
         std::u16string(toolText(four, ToolField::PicturePath)));
     EXPECT_EQ(tool(4).radius, 3.0f);
