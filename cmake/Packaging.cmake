@@ -45,7 +45,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The platform plugins (xcb) are loaded at run time, so no library lookup finds them.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# zlib (zipped tool libraries) is found by the library lookup as well; named here so the
+# package says so even where that lookup is switched off.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, zlib1g")
 # The user's data folder and start-up settings are never part of the package, so removing
 # it leaves them alone.
 include(CPack)

@@ -10,7 +10,7 @@ echo "Checking $deb"
 fail() { echo "package check failed: $*" >&2; exit 1; }
 
 info=$(dpkg-deb --info "$deb")
-for field in "Package: kalvora-tools" "Architecture: amd64" "Depends: " "libqt6widgets6" "qt6-qpa-plugins"; do
+for field in "Package: kalvora-tools" "Architecture: amd64" "Depends: " "libqt6widgets6" "qt6-qpa-plugins" "zlib1g"; do
     grep -q "$field" <<<"$info" || fail "control data lacks '$field'"
 done
 

@@ -3,11 +3,12 @@
 # is missing, so running it again is cheap. Needs root or sudo when something is missing.
 # "locales" brings the locale sources from which the tests make the German locale they
 # run under (tests/german_locale.cmake); no locale has to be installed for it.
+# zlib packs and unpacks the zipped tool libraries of CAM systems; Qt links it already.
 set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev libgl-dev libssl-dev
+    qt6-base-dev libgl-dev libssl-dev zlib1g-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     clang-format g++-mingw-w64-x86-64
     xvfb xauth

@@ -2,11 +2,15 @@
 
 #include "app/app_controller.h"
 #include "app/pages.h"
+#include "common/clock.h"
 #include "common/code_page.h"
+#include "common/units.h"
 #include "state/open_dialog_data.h"
 #include "state/page_ids.h"
 #include "tooldb/tool_editor.h"
+#include "tooldb/tool_editor_form.h"
 #include "tooldb/tool_export_file.h"
+#include "tooldb/tool_import_preview.h"
 #include "tooldb/tool_pictures.h"
 #include "tooldb/tool_table.h"
 
@@ -91,6 +95,10 @@ ToolManagementWindow::ToolManagementWindow(AppController& controller, const Wind
     setReportKind(ReportKindId::Tdw);
     m_chooseFile = [](QWidget* parent, FileDialogMode mode, const QString& caption, const FileDialogSetup& setup) {
         return runFileDialog(parent, mode, caption, QString(), setup);
+    };
+    m_previewImport = [this](QWidget* parent, const ImportPlan& plan, ToolExchangeFormat format) {
+        ToolImportPreview preview(texts(), toQt(formatName(texts(), format)), plan, unitSystem(), parent);
+        return preview.exec() == QDialog::Accepted;
     };
     buildControls();
     retranslate();
@@ -389,8 +397,25 @@ QMenu* ToolManagementWindow::buildEditMenu(QWidget* parent)
     menu->addSeparator();
     add(ToolEditCommand::CancelRanges, [this] { m_form.cancelRanges(); });
     menu->addSeparator();
-    add(ToolEditCommand::Import, [this] { importTable(); });
-    add(ToolEditCommand::Export, [this] { exportTable(); });
+    // Import and export offer the program's own file first, then the formats of
+    // controls and CAM systems.
+    auto formats = [this, menu](ToolEditCommand command, auto own, auto exchange) {
+        QMenu* sub = menu->addMenu(toQt(m_form.menuText(command)));
+        sub->menuAction()->setData(static_cast<int>(command));
+        QAction* native = sub->addAction(text(76407, "*Kalvora Tools Werkzeugdaten (.kvwz)"));
+        connect(native, &QAction::triggered, this, own, Qt::QueuedConnection);
+        sub->addSeparator();
+        for (const ExchangeMenuEntry& entry : kExchangeMenuEntries) {
+            QAction* action = sub->addAction(toQt(exchangeMenuText(texts(), entry)));
+            connect(
+                action, &QAction::triggered, this, [this, exchange, entry] { (this->*exchange)(entry); },
+                Qt::QueuedConnection);
+        }
+    };
+    formats(
+        ToolEditCommand::Import, [this] { importTable(); }, &ToolManagementWindow::importExchange);
+    formats(
+        ToolEditCommand::Export, [this] { exportTable(); }, &ToolManagementWindow::exportExchange);
     return menu;
 }
 
@@ -482,6 +507,62 @@ void ToolManagementWindow::importTable()
             message += (message.empty() ? "" : "\n\n") + pictureMessage;
     }
     tell(message);
+}
+
+void ToolManagementWindow::exportExchange(const ExchangeMenuEntry& entry)
+{
+    const MachineRecord* current = currentMachine();
+    if (!current)
+        return;
+    const FileDialogChoice choice = chooseFile(
+        FileDialogMode::Save, toQt(exchangeMenuText(texts(), entry)), exchangeFileDialogSetup(entry.format));
+    if (!choice.accepted)
+        return;
+    ToolExchangeExportOptions options;
+    options.unit = entry.format == ToolExchangeFormat::LinuxCnc
+        ? entry.unit
+        : (unitSystem() == kUnitSystemInch ? ExchangeUnit::Inch : ExchangeUnit::Millimetre);
+    if (entry.format == ToolExchangeFormat::LinuxCnc) {
+        const MessageAnswer pocket = boxes().show({texts().text(76470,
+                                                       "*Taschennummer P gleich Werkzeugnummer T schreiben?\n>Ja< "
+                                                       "für P = T, >Nein< für die Taschen der Reihe nach 1, 2, 3 ..."),
+            questionCaption(texts()), MessageIcon::Question, MessageButtons::YesNoCancel});
+        if (pocket == MessageAnswer::Cancel)
+            return;
+        options.pocketIsToolNumber = pocket == MessageAnswer::Yes;
+    }
+    const std::filesystem::path path = pathOf(choice.path);
+    const ToolExchangeExportResult result = exportToolExchangeFile(entry.format, *current, path, options, texts());
+    tell(toolExchangeExportMessage(texts(), entry.format, result, path));
+}
+
+void ToolManagementWindow::importExchange(const ExchangeMenuEntry& entry)
+{
+    if (!machine())
+        return;
+    const FileDialogChoice choice = chooseFile(
+        FileDialogMode::Open, toQt(exchangeMenuText(texts(), entry)), exchangeFileDialogSetup(entry.format));
+    if (!choice.accepted)
+        return;
+    const std::filesystem::path path = pathOf(choice.path);
+    // The whole file is read and checked first; the table changes only after the user
+    // has seen the plan and taken it.
+    const ExchangeReadResult read = readToolExchangeFile(entry.format, path, entry.unit);
+    if (!read.ok()) {
+        tell(exchangeReadMessage(texts(), entry.format, read, pathToUtf8(path)));
+        return;
+    }
+    const ImportPlan plan
+        = planExchangeImport(*machine(), entry.format, read, texts(), storedToolDate(clock().localTime()));
+    if (!m_previewImport(this, plan, entry.format))
+        return;
+    const std::vector<int> rows = applyToolImport(*machine(), plan);
+    if (rows.empty())
+        return;
+    m_form.cancelRanges();
+    markChanged();
+    refreshRows(rows);
+    showCurrentRow();
 }
 
 ToolEditor* ToolManagementWindow::openEditor()

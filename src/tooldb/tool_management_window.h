@@ -7,6 +7,7 @@
 #include "app/function_window.h"
 #include "common/file_dialogs.h"
 #include "tooldb/tool_editor.h"
+#include "tooldb/tool_exchange_file.h"
 #include "tooldb/tool_management_form.h"
 #include "tooldb/tool_record.h"
 
@@ -25,6 +26,10 @@ namespace kvt {
 using FileChooser = std::function<FileDialogChoice(
     QWidget* parent, FileDialogMode mode, const QString& caption, const FileDialogSetup& setup)>;
 
+// How the window shows an import plan and learns whether to take it; tests answer
+// without a dialog.
+using ImportPreviewer = std::function<bool(QWidget* parent, const ImportPlan& plan, ToolExchangeFormat format)>;
+
 FileDialogSetup toolTableFileDialogSetup();
 FileDialogSetup pictureFileDialogSetup();
 
@@ -41,6 +46,7 @@ public:
     // The editing menu ("*Mehr..."); public so that tests can run its entries.
     QMenu* buildEditMenu(QWidget* parent);
     void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+    void setImportPreviewer(ImportPreviewer previewer) { m_previewImport = std::move(previewer); }
     FileDialogChoice chooseFile(FileDialogMode mode, const QString& caption, const FileDialogSetup& setup);
 
     QTreeWidget* list() const { return m_list; }
@@ -75,6 +81,8 @@ private:
     void scanChanged(bool enter);
     void exportTable();
     void importTable();
+    void exportExchange(const ExchangeMenuEntry& entry);
+    void importExchange(const ExchangeMenuEntry& entry);
     void takeReturnFromCuttingData();
     void tell(const std::string& message);
     MachineRecord* machine();
@@ -82,6 +90,7 @@ private:
 
     ToolManagementForm m_form;
     FileChooser m_chooseFile;
+    ImportPreviewer m_previewImport;
     QTreeWidget* m_list = nullptr;
     QLineEdit* m_rowField = nullptr;
     QLineEdit* m_scan = nullptr;

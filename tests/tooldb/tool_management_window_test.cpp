@@ -4,15 +4,20 @@
 #include "state/open_dialog_data.h"
 #include "state/page_ids.h"
 #include "tooldb/tool_editor.h"
+#include "tooldb/tool_exchange_file.h"
 #include "tooldb/tool_export_file.h"
+#include "tooldb/tool_import_preview.h"
 #include "tooldb/tool_pictures.h"
 #include "tooldb/tool_table.h"
 
 #include "tooldb_test_support.h"
 #include "window_test_fixture.h"
 
+#include <QDialogButtonBox>
 #include <QImage>
+#include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QTreeWidget>
 
 #include <cstring>
@@ -81,14 +86,20 @@ protected:
         });
     }
 
-    void runEditCommand(const char* text)
+    void runEditCommand(const char* text, const char* entry = nullptr)
     {
         std::unique_ptr<QMenu> menu(window()->buildEditMenu(nullptr));
         QAction* action = findMenuAction(menu.get(), QString::fromUtf8(text));
         ASSERT_NE(action, nullptr) << text;
+        if (entry) {
+            ASSERT_NE(action->menu(), nullptr) << text;
+            action = findMenuAction(action->menu(), QString::fromUtf8(entry));
+            ASSERT_NE(action, nullptr) << entry;
+        }
         action->trigger();
         QApplication::processEvents();
     }
+    void runOwnFile(const char* command) { runEditCommand(command, "*Kalvora Tools Werkzeugdaten (.kvwz)"); }
 
     void select(int row)
     {
@@ -339,7 +350,7 @@ TEST_F(ToolManagementWindowTest, ExportWipeImportGivesTheSameTableBack)
     nextFile = folder / "table.kvwz";
     boxes.shown.clear();
     boxes.answers = {MessageAnswer::Yes};
-    runEditCommand("*Exportieren");
+    runOwnFile("*Exportieren");
     EXPECT_TRUE(std::filesystem::exists(folder / "table.kvwz"));
     EXPECT_TRUE(std::filesystem::exists(folder / "two.png"));
     ASSERT_FALSE(chosenSetups.empty());
@@ -356,7 +367,7 @@ TEST_F(ToolManagementWindowTest, ExportWipeImportGivesTheSameTableBack)
 
     boxes.shown.clear();
     boxes.answers = {MessageAnswer::Yes};
-    runEditCommand("*Importieren");
+    runOwnFile("*Importieren");
     for (int n = 1; n <= 3; ++n)
         EXPECT_TRUE(sameAs(before[static_cast<std::size_t>(n - 1)], n)) << n;
     EXPECT_TRUE(std::filesystem::exists(pictureFolder(controller->dataDirectory(), 0) / "three.png"));
@@ -366,7 +377,7 @@ TEST_F(ToolManagementWindowTest, ExportWipeImportGivesTheSameTableBack)
     test::writeBytes(folder / "broken.kvwz", test::utf16Le(u"T9 | only two;\n"));
     nextFile = folder / "broken.kvwz";
     boxes.shown.clear();
-    runEditCommand("*Importieren");
+    runOwnFile("*Importieren");
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_NE(boxes.shown[0].text.find("*Die Werkzeugtabelle wurde nicht verändert."), std::string::npos);
     EXPECT_TRUE(sameAs(before[1], 2));
@@ -379,15 +390,129 @@ TEST_F(ToolManagementWindowTest, ExportWithoutPicturesCopiesNone)
     std::filesystem::create_directories(folder);
     nextFile = folder / "table.kvwz";
     boxes.answers = {MessageAnswer::No};
-    runEditCommand("*Exportieren");
+    runOwnFile("*Exportieren");
     EXPECT_TRUE(std::filesystem::exists(folder / "table.kvwz"));
     EXPECT_FALSE(std::filesystem::exists(folder / "one.png"));
 
     // Cancel writes nothing at all.
     nextFile = folder / "other.kvwz";
     boxes.answers = {MessageAnswer::Cancel};
-    runEditCommand("*Exportieren");
+    runOwnFile("*Exportieren");
     EXPECT_FALSE(std::filesystem::exists(folder / "other.kvwz"));
+}
+
+// A CAM library of 50 tools comes in through the preview and shows up in the list.
+TEST_F(ToolManagementWindowTest, FusionLibraryIsImportedThroughThePreview)
+{
+    std::string json = R"({"data": [)";
+    for (int n = 1; n <= 50; ++n)
+        json += std::string(n > 1 ? "," : "")
+            + R"({"type": "flat end mill", "unit": "millimeters", "description": "Fraeser )" + std::to_string(n)
+            + R"(", "geometry": {"DC": 6, "OAL": 50, "NOF": 3}, "post-process": {"comment": "", "number": )"
+            + std::to_string(n * 2) + "}}";
+    json += "]}";
+    const std::filesystem::path path = root / "library.json";
+    test::writeBytes(path, json);
+    enterTool(4, "T4 D4", "Alt", picture("four.png", Qt::red));
+    std::vector<ImportPlan> previews;
+    bool take = false;
+    window()->setImportPreviewer([&](QWidget*, const ImportPlan& plan, ToolExchangeFormat) {
+        previews.push_back(plan);
+        return take;
+    });
+    const char* entry = "*Fusion 360 / HSM Werkzeugbibliothek (.json)";
+
+    // Cancel: the preview was shown, the table is as it was.
+    nextFile = path;
+    const ToolRecord four = tool(4);
+    boxes.shown.clear();
+    runEditCommand("*Importieren", entry);
+    ASSERT_EQ(previews.size(), 1u);
+    EXPECT_EQ(previews[0].newTools, 49u);
+    EXPECT_EQ(previews[0].replacedTools, 1u);
+    EXPECT_TRUE(sameAs(four, 4));
+    EXPECT_TRUE(isEmpty(tool(2)));
+
+    // OK: the fifty tools stand at their numbers; tool 4 keeps its picture.
+    take = true;
+    runEditCommand("*Importieren", entry);
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(window()->list()->topLevelItem(100)->text(1), QStringLiteral("T100"));
+    EXPECT_EQ(window()->list()->topLevelItem(100)->text(2), QStringLiteral("Fraeser 50"));
+    EXPECT_EQ(window()->list()->topLevelItem(4)->text(2), QStringLiteral("Fraeser 2"));
+    // An empty comment wipes no NC data.
+    EXPECT_EQ(window()->list()->topLevelItem(4)->text(1), QStringLiteral("T4 D4"));
+    EXPECT_EQ(std::u16string(toolText(tool(4), ToolField::PicturePath)),
+        std::u16string(toolText(four, ToolField::PicturePath)));
+    EXPECT_EQ(tool(4).radius, 3.0f);
+    EXPECT_TRUE(isEmpty(tool(3)));
+
+    // A damaged file: a message naming the line, no preview, nothing changed.
+    test::writeBytes(path, "{\"data\": [\n{\"type\": }]}");
+    const ToolRecord hundred = tool(100);
+    runEditCommand("*Importieren", entry);
+    EXPECT_EQ(previews.size(), 2u);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_NE(boxes.shown[0].text.find("*Zeile 2: *Kein gültiges JSON (not a JSON value)."), std::string::npos);
+    EXPECT_TRUE(sameAs(hundred, 100));
+}
+
+TEST_F(ToolManagementWindowTest, EveryFormatIsExportedWithAReport)
+{
+    enterTool(1, "T1 D1", "Schaftfraeser", picture("one.png", Qt::red));
+    enterTool(7, "T7 D7", "Bohrer", picture("seven.png", Qt::green));
+    const std::filesystem::path folder = root / "exchange";
+    std::filesystem::create_directories(folder);
+    for (const ExchangeMenuEntry& entry : kExchangeMenuEntries) {
+        const std::string text = exchangeMenuText(BuiltinTexts(), entry);
+        nextFile = folder / ("table." + exchangeFileDialogSetup(entry.format).defaultExtension);
+        std::filesystem::remove(nextFile);
+        boxes.shown.clear();
+        boxes.answers = {MessageAnswer::No}; // LinuxCNC: pockets in order
+        runEditCommand("*Exportieren", text.c_str());
+        EXPECT_TRUE(std::filesystem::exists(nextFile)) << text;
+        ASSERT_FALSE(boxes.shown.empty()) << text;
+        EXPECT_NE(boxes.shown.back().text.find("*2 Werkzeuge geschrieben."), std::string::npos) << text;
+    }
+    // The inch entry wrote the table last: a 5 mm cutter is 0.1968504 inch.
+    EXPECT_EQ(test::readBytes(folder / "table.tbl"),
+        "T1 P1 Z+0.0000 D0.1968504 ;Schaftfraeser\nT7 P2 Z+0.0000 D0.1968504 ;Bohrer\n");
+    EXPECT_TRUE(std::filesystem::exists(folder / "T007_Bohrer.fctb"));
+}
+
+TEST(ToolImportPreviewTest, ListsThePlanAndOffersOkOnlyWhenThereIsSomethingToTake)
+{
+    ImportPlan plan;
+    ImportPlanLine skipped;
+    skipped.number = 600;
+    skipped.name = "Zu hoch";
+    skipped.reason = ImportSkipReason::NumberOutOfRange;
+    plan.lines = {skipped};
+    plan.skippedTools = 1;
+    const BuiltinTexts texts;
+    ToolImportPreview nothing(texts, QStringLiteral("Fusion"), plan, 0);
+    EXPECT_EQ(nothing.list()->topLevelItemCount(), 1);
+    EXPECT_EQ(
+        nothing.list()->topLevelItem(0)->text(3), QStringLiteral("*übersprungen: *keine Werkzeugnummer von 1 bis 499"));
+    EXPECT_FALSE(nothing.buttons()->button(QDialogButtonBox::Ok)->isEnabled());
+    EXPECT_EQ(nothing.buttons()->button(QDialogButtonBox::Cancel)->accessibleName(), QStringLiteral("*Abbrechen"));
+    EXPECT_EQ(nothing.list()->headerItem()->text(2), QStringLiteral("*Durchmesser [mm]"));
+
+    ImportPlanLine fresh;
+    fresh.number = 5;
+    fresh.name = "Neu";
+    fresh.action = ImportAction::New;
+    fresh.hasDiameter = true;
+    fresh.diameter = 12.7f;
+    plan.lines.push_back(fresh);
+    plan.newTools = 1;
+    ToolImportPreview inch(texts, QStringLiteral("Fusion"), plan, 1);
+    EXPECT_TRUE(inch.buttons()->button(QDialogButtonBox::Ok)->isEnabled());
+    EXPECT_EQ(inch.list()->topLevelItem(1)->text(2), QStringLiteral("0.5000"));
+    EXPECT_EQ(inch.summary()->text(),
+        QString::fromUtf8("*1 neu, 0 ersetzt, 1 übersprungen.\n*Mit OK werden die neuen "
+                          "und ersetzten Werkzeuge übernommen, mit Abbrechen bleibt die "
+                          "Tabelle, wie sie ist."));
 }
 
 } // namespace
