@@ -380,6 +380,8 @@ void AppController::loadLanguage(bool reportFailure)
     }
     if (s.languageCode == 0)
         s.languageCode = kLanguageGerman;
+    // Without a module the texts are the built-in German ones; the buttons follow them.
+    setMessageButtonLanguage(s.languageLoaded ? s.languageCode : kLanguageGerman);
 }
 
 void AppController::readStartupSettings()

@@ -17,6 +17,20 @@ struct MessageBoxRequest {
     MessageButtons buttons = MessageButtons::Ok;
 };
 
+// The buttons of a box speak the program's language, not the desktop's: a German
+// question that says "Ja" must not be answered with "Yes". The controller sets the
+// language code (49 German, 44 English) whenever it loads a language module.
+void setMessageButtonLanguage(int languageCode);
+int messageButtonLanguage();
+
+struct MessageButtonTexts {
+    const char* ok;
+    const char* yes;
+    const char* no;
+    const char* cancel;
+};
+MessageButtonTexts messageButtonTexts(int languageCode);
+
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;

@@ -1,7 +1,10 @@
 #include "common/qt_message_boxes.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+
+#include <utility>
 
 namespace kvt {
 
@@ -39,6 +42,17 @@ MessageAnswer QtMessageBoxes::show(const MessageBoxRequest& request)
     case MessageButtons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
+    }
+    const MessageButtonTexts texts = messageButtonTexts(messageButtonLanguage());
+    const std::pair<QMessageBox::StandardButton, const char*> captions[] = {
+        {QMessageBox::Ok, texts.ok},
+        {QMessageBox::Yes, texts.yes},
+        {QMessageBox::No, texts.no},
+        {QMessageBox::Cancel, texts.cancel},
+    };
+    for (const auto& [which, caption] : captions) {
+        if (QAbstractButton* button = box.button(which))
+            button->setText(QString::fromUtf8(caption));
     }
     box.setWindowModality(Qt::ApplicationModal);
     box.raise();

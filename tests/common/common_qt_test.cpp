@@ -1,11 +1,15 @@
 #include "common/field_binding.h"
 #include "common/file_dialogs.h"
+#include "common/language_codes.h"
+#include "common/qt_message_boxes.h"
 
 #include "locale_test_support.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -128,6 +132,37 @@ TEST(FileDialogs, AllFilesChoiceAndCancel)
     choice = openNcFile(nullptr, "NC", folder.path());
     EXPECT_FALSE(choice.accepted);
     EXPECT_TRUE(choice.path.isEmpty());
+}
+
+// The buttons must read in the program's language whatever the desktop's, and each
+// must still give its own answer.
+TEST(MessageBoxes, ButtonsSpeakTheProgramsLanguage)
+{
+    struct Case {
+        int language;
+        QStringList captions;
+    };
+    const Case cases[] = {
+        {kLanguageGerman, {"&Ja", "&Nein", "Abbrechen"}},
+        {kLanguageEnglish, {"&Yes", "&No", "Cancel"}},
+    };
+    for (const Case& c : cases) {
+        setMessageButtonLanguage(c.language);
+        QStringList seen;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            for (auto which : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+                seen << box->button(which)->text();
+            box->button(QMessageBox::No)->click();
+        });
+        QtMessageBoxes boxes;
+        const MessageAnswer answer
+            = boxes.show({"Speichern?", "Frage", MessageIcon::Question, MessageButtons::YesNoCancel});
+        EXPECT_EQ(answer, MessageAnswer::No) << c.language;
+        EXPECT_EQ(seen, c.captions) << c.language;
+    }
+    setMessageButtonLanguage(kLanguageGerman);
 }
 
 } // namespace
