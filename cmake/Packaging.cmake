@@ -13,6 +13,7 @@ install(TARGETS Kalvora_Tools RUNTIME DESTINATION ${KVT_PROGRAM_DIR})
 if(TARGET Kalvora_Tools_Calculations_Common_x86)
     install(TARGETS Kalvora_Tools_Calculations_Common_x86 LIBRARY DESTINATION ${KVT_PROGRAM_DIR})
 endif()
+install(TARGETS Kalvora_Tools_Network Kalvora_Tools_Print LIBRARY DESTINATION ${KVT_PROGRAM_DIR})
 install(FILES
     ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/Kalvora_Tools_de_de.lang
     ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/Kalvora_Tools_en_us.lang
@@ -44,8 +45,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The platform plugins (xcb) are loaded at run time, so no library lookup finds them.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# The platform plugins (xcb) and libcrypto (for the options file) are loaded at run time,
+# so no library lookup finds them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libssl3 | libssl3t64")
 # The user's data folder and start-up settings are never part of the package, so removing
 # it leaves them alone.
 include(CPack)

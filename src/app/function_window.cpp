@@ -213,7 +213,8 @@ bool FunctionWindow::saveReportPdf(const std::filesystem::path& path)
 
 void FunctionWindow::printReportCommand()
 {
-    printReportSheet(this, reportSheet(), texts());
+    if (const auto failure = printReportSheet(this, reportSheet(), texts()))
+        boxes().show({*failure, text(kErrorCaptionFehlerId, kErrorCaptionFehler).toStdString(), MessageIcon::Error});
 }
 
 void FunctionWindow::saveReportPdfCommand()
