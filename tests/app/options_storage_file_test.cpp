@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <ostream>
 
 namespace kvt {
 namespace {
@@ -44,6 +45,8 @@ struct ReadAheadCase {
     std::function<void(const std::filesystem::path& file)> meanwhile;
     bool readOtherFile;
     bool takenAhead;
+
+    friend void PrintTo(const ReadAheadCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ReadAhead : public testing::TestWithParam<ReadAheadCase> { };
