@@ -108,9 +108,11 @@ std::filesystem::path QtSystemServices::executablePath()
     return toPath(QCoreApplication::applicationFilePath());
 }
 
-SessionBusConnector::SessionBusConnector()
+SessionBusConnector::SessionBusConnector([[maybe_unused]] bool connect)
 {
 #ifdef KVT_HAVE_DBUS
+    if (!connect)
+        return;
     try {
         m_thread = std::thread([] { (void)QDBusConnection::sessionBus().isConnected(); });
     } catch (const std::system_error&) {

@@ -80,7 +80,7 @@ private:
 // instead of holding it up. Does nothing where Qt has no D-Bus.
 class SessionBusConnector {
 public:
-    SessionBusConnector();
+    explicit SessionBusConnector(bool connect = true);
     ~SessionBusConnector();
     SessionBusConnector(const SessionBusConnector&) = delete;
     SessionBusConnector& operator=(const SessionBusConnector&) = delete;

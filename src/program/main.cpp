@@ -27,7 +27,10 @@ int main(int argc, char* argv[])
             : kvt::optionsFilePath(kvt::dataFolderIn(kvt::QtSystemServices::systemCommonDataFolder())));
 
     QApplication application(argc, argv);
-    const kvt::SessionBusConnector sessionBus;
+    // Not for the installation check, and not where no accessibility bridge will ask.
+    const kvt::SessionBusConnector sessionBus(!checkInstallation
+        && QGuiApplication::platformName() != QLatin1String("offscreen")
+        && QGuiApplication::platformName() != QLatin1String("minimal"));
     QApplication::setApplicationName(QStringLiteral("Kalvora_Tools"));
     QApplication::setApplicationVersion(QStringLiteral(KVT_VERSION));
     // The controller has no window; only the quit question ends the program.
