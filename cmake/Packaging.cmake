@@ -13,6 +13,7 @@ install(TARGETS Kalvora_Tools RUNTIME DESTINATION ${KVT_PROGRAM_DIR})
 if(TARGET Kalvora_Tools_Calculations_Common_x86)
     install(TARGETS Kalvora_Tools_Calculations_Common_x86 LIBRARY DESTINATION ${KVT_PROGRAM_DIR})
 endif()
+install(TARGETS Kalvora_Tools_Network Kalvora_Tools_Print LIBRARY DESTINATION ${KVT_PROGRAM_DIR})
 install(FILES
     ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/Kalvora_Tools_de_de.lang
     ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/Kalvora_Tools_en_us.lang
@@ -44,10 +45,10 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The platform plugins (xcb) are loaded at run time, so no library lookup finds them.
-# zlib (zipped tool libraries) is found by the library lookup as well; named here so the
-# package says so even where that lookup is switched off.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, zlib1g")
+# The platform plugins (xcb) and libcrypto (for the options file) are loaded at run time,
+# so no library lookup finds them. zlib (zipped tool libraries) is found by the library
+# lookup as well; named here so the package says so even where that lookup is switched off.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libssl3 | libssl3t64, zlib1g")
 # The user's data folder and start-up settings are never part of the package, so removing
 # it leaves them alone.
 include(CPack)

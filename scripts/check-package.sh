@@ -20,6 +20,8 @@ expected=(
     ./usr/lib/kalvora-tools/Kalvora_Tools
     ./usr/lib/kalvora-tools/Kalvora_Tools_de_de.lang
     ./usr/lib/kalvora-tools/Kalvora_Tools_en_us.lang
+    ./usr/lib/kalvora-tools/libKalvora_Tools_Network.so
+    ./usr/lib/kalvora-tools/libKalvora_Tools_Print.so
     ./usr/share/applications/com.venmark.KalvoraTools.desktop
     ./usr/share/metainfo/com.venmark.KalvoraTools.metainfo.xml
     ./usr/share/icons/hicolor/scalable/apps/com.venmark.KalvoraTools.svg

@@ -368,11 +368,18 @@ std::intptr_t AppController::send(AppMessage message, std::intptr_t lParam)
 void AppController::loadLanguage(bool reportFailure)
 {
     OpenDialogData& s = *state();
+    // The start loads English before the stored language is known, and that is usually
+    // English again: a module already in memory is not read and parsed a second time.
+    if (m_language.loaded() && m_loadedLanguageCode == s.languageCode) {
+        s.languageLoaded = 1;
+        return;
+    }
     m_language.unload();
     s.languageLoaded = 0;
     if (s.languageCode == kLanguageGerman || s.languageCode == kLanguageEnglish) {
         const std::filesystem::path folder = m_services.system.executablePath().parent_path();
         if (m_language.load(folder, s.languageCode)) {
+            m_loadedLanguageCode = s.languageCode;
             s.languageLoaded = 1;
         } else if (reportFailure) {
             showMessage({languageLoadFailureText(folder, s.languageCode), "Program Error", MessageIcon::Information});
@@ -486,9 +493,14 @@ void AppController::backupOrSeedAfterInstallation(
         settings.writeText("OptionsBackupVersion", *installed);
 }
 
+std::filesystem::path dataFolderIn(const std::filesystem::path& commonDataFolder)
+{
+    return commonDataFolder / kCompanyFolder / kProductFolder / "";
+}
+
 std::filesystem::path AppController::standardDataDirectory()
 {
-    return m_services.system.commonDataFolder() / kCompanyFolder / kProductFolder / "";
+    return dataFolderIn(m_services.system.commonDataFolder());
 }
 
 void AppController::saveStartupSettings()

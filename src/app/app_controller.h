@@ -22,6 +22,10 @@ namespace kvt {
 inline constexpr int kStartupWriteDelayTicks = 1; // seconds after start
 inline constexpr int kOptionsWriteDelayTicks = 45; // seconds after start
 
+// The program's data folder below the system's common data folder; the options file and
+// the single-instance lock live there.
+std::filesystem::path dataFolderIn(const std::filesystem::path& commonDataFolder);
+
 struct ControllerServices {
     WindowHost& windows;
     SystemServices& system;
@@ -104,6 +108,7 @@ private:
     ControllerServices m_services;
     StateBlockSet m_blocks;
     LanguageModule m_language;
+    std::int32_t m_loadedLanguageCode = 0; // the code of the module in m_language
     BackgroundThread m_background;
     MainWindowPort m_port {};
     bool m_optionsReadFailed = false;

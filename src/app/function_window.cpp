@@ -43,8 +43,16 @@ QString wrapTooltip(const QString& text, const QFontMetrics& metrics, int maxWid
 {
     QStringList lines;
     for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        const QStringList words = paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        // Most tips fit on one line: measured once as a whole instead of word by word,
+        // which every window pays for each of its tips before it can show.
+        const QString whole = words.join(QLatin1Char(' '));
+        if (metrics.horizontalAdvance(whole) <= maxWidth) {
+            lines << whole;
+            continue;
+        }
         QString line;
-        for (const QString& word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        for (const QString& word : words) {
             const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
             if (!line.isEmpty() && metrics.horizontalAdvance(longer) > maxWidth) {
                 lines << line;
@@ -213,7 +221,8 @@ bool FunctionWindow::saveReportPdf(const std::filesystem::path& path)
 
 void FunctionWindow::printReportCommand()
 {
-    printReportSheet(this, reportSheet(), texts());
+    if (const auto failure = printReportSheet(this, reportSheet(), texts()))
+        boxes().show({*failure, text(kErrorCaptionFehlerId, kErrorCaptionFehler).toStdString(), MessageIcon::Error});
 }
 
 void FunctionWindow::saveReportPdfCommand()

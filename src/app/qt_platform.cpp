@@ -11,6 +11,12 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#ifdef KVT_HAVE_DBUS
+#include <QDBusConnection>
+#endif
+
+#include <system_error>
+
 #ifndef _WIN32
 #include <cerrno>
 #include <chrono>
@@ -102,8 +108,33 @@ std::filesystem::path QtSystemServices::executablePath()
     return toPath(QCoreApplication::applicationFilePath());
 }
 
+SessionBusConnector::SessionBusConnector([[maybe_unused]] bool connect)
+{
+#ifdef KVT_HAVE_DBUS
+    if (!connect)
+        return;
+    try {
+        m_thread = std::thread([] { (void)QDBusConnection::sessionBus().isConnected(); });
+    } catch (const std::system_error&) {
+        // No thread to spare: the bridge connects when it needs the bus.
+    }
+#endif
+}
+
+SessionBusConnector::~SessionBusConnector()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
 std::filesystem::path QtSystemServices::commonDataFolder()
 {
+    return systemCommonDataFolder();
+}
+
+std::filesystem::path QtSystemServices::systemCommonDataFolder()
+{
+    // Depends on the environment only, not on the application object.
     return toPath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
 }
 

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <thread>
 
 class QSettings;
 class QWidget;
@@ -50,6 +51,8 @@ public:
     void setDownloader(Downloader downloader) { m_downloader = std::move(downloader); }
     std::filesystem::path executablePath() override;
     std::filesystem::path commonDataFolder() override;
+    // The same folder, known before the application object exists.
+    static std::filesystem::path systemCommonDataFolder();
     bool openPath(const std::filesystem::path& path) override;
     bool startProgram(const std::filesystem::path& program) override;
     bool lockSingleInstance(const std::filesystem::path& folder, int waitMs) override;
@@ -69,6 +72,21 @@ private:
 #endif
     std::unique_ptr<QLibrary> m_library;
     Downloader m_downloader;
+};
+
+// Connects to the desktop's session bus on a thread of its own. The accessibility bridge
+// connects the first time a window sets an accessible name, and where no bus runs yet
+// that means starting one: begun here, it runs while the first window is being built
+// instead of holding it up. Does nothing where Qt has no D-Bus.
+class SessionBusConnector {
+public:
+    explicit SessionBusConnector(bool connect = true);
+    ~SessionBusConnector();
+    SessionBusConnector(const SessionBusConnector&) = delete;
+    SessionBusConnector& operator=(const SessionBusConnector&) = delete;
+
+private:
+    std::thread m_thread;
 };
 
 // Creates the function windows of the pages and closes them for the controller.

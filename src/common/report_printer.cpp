@@ -1,12 +1,16 @@
 #include "common/report_printer.h"
 
+#include "common/code_page.h"
+
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QLibrary>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 
+#include <map>
+#include <mutex>
 #include <system_error>
 
 namespace kvt {
@@ -16,6 +20,19 @@ namespace {
 QString qt(const std::string& text)
 {
     return QString::fromStdString(text);
+}
+
+QString toQt(const std::filesystem::path& path)
+{
+    const auto text = path.u8string();
+    return QString::fromUtf8(reinterpret_cast<const char*>(text.data()), static_cast<qsizetype>(text.size()));
+}
+
+std::filesystem::path programFolder()
+{
+    const QByteArray folder = QCoreApplication::applicationDirPath().toUtf8();
+    return std::filesystem::path(
+        std::u8string(reinterpret_cast<const char8_t*>(folder.constData()), static_cast<std::size_t>(folder.size())));
 }
 
 } // namespace
@@ -112,15 +129,37 @@ PdfWriteResult writeReportPdf(const std::filesystem::path& path, const ReportShe
     return result;
 }
 
-void printReportSheet(QWidget* parent, const ReportSheet& sheet, const TextLookup& texts)
+std::string printModuleFileName()
 {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QString::fromStdString(sheet.windowTitle));
-    QPrintPreviewDialog preview(&printer, parent);
-    preview.setWindowTitle(QString::fromStdString(texts.text(kPrintReportTextId, kPrintReportText)));
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-        [&](QPrinter* target) { renderReportSheet(*target, sheet, texts); });
-    preview.exec();
+#if defined(_WIN32)
+    return "Kalvora_Tools_Print.dll";
+#else
+    return "libKalvora_Tools_Print.so";
+#endif
+}
+
+std::optional<std::string> printReportSheet(
+    QWidget* parent, const ReportSheet& sheet, const TextLookup& texts, const std::filesystem::path& moduleFolder)
+{
+    // Loaded once per folder and never unloaded.
+    static std::mutex mutex;
+    static std::map<std::filesystem::path, PrintReportSheetEntry> entries;
+    const std::filesystem::path folder = moduleFolder.empty() ? programFolder() : moduleFolder;
+    PrintReportSheetEntry entry = nullptr;
+    {
+        const std::lock_guard lock(mutex);
+        auto found = entries.find(folder);
+        if (found == entries.end()) {
+            QLibrary library(toQt(folder / printModuleFileName()));
+            found = entries.emplace(folder, reinterpret_cast<PrintReportSheetEntry>(library.resolve(kPrintModuleEntry)))
+                        .first;
+        }
+        entry = found->second;
+    }
+    if (!entry)
+        return "Can't load " + pathToUtf8(folder / printModuleFileName()) + ".";
+    entry(parent, &sheet, &texts);
+    return std::nullopt;
 }
 
 } // namespace kvt

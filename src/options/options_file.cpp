@@ -51,6 +51,13 @@ void putText(Header& header, std::size_t offset, std::string_view text)
     }
 }
 
+LoadedOptions loadFailure(OptionsStatus status)
+{
+    LoadedOptions loaded;
+    loaded.status = status;
+    return loaded;
+}
+
 Header makeHeader(std::uint32_t payloadLength)
 {
     Header header {};
@@ -265,30 +272,40 @@ OptionsResult OptionsFile::read(const std::filesystem::path& path, OptionsRecord
     if (m_writing.load()) {
         return {OptionsStatus::Busy};
     }
+    const LoadedOptions loaded = load(path);
+    if (loaded.status != OptionsStatus::Ok) {
+        return {loaded.status};
+    }
+    apply(loaded, record);
+    return {OptionsStatus::Ok};
+}
+
+LoadedOptions OptionsFile::load(const std::filesystem::path& path)
+{
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(path, error);
     if (status.type() == std::filesystem::file_type::not_found) {
-        return {OptionsStatus::NotFound};
+        return loadFailure(OptionsStatus::NotFound);
     }
     if (!std::filesystem::is_regular_file(status)) {
-        return {OptionsStatus::OpenFailed};
+        return loadFailure(OptionsStatus::OpenFailed);
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        return {OptionsStatus::OpenFailed};
+        return loadFailure(OptionsStatus::OpenFailed);
     }
     in.seekg(0, std::ios::end);
     const std::streamoff end = in.tellg();
     in.seekg(0, std::ios::beg);
     if (!in || end < static_cast<std::streamoff>(kOptionsPayloadOffset)) {
-        return {OptionsStatus::ReadFailed};
+        return loadFailure(OptionsStatus::ReadFailed);
     }
     const auto fileSize = static_cast<std::uintmax_t>(end);
 
     Header header;
     in.read(reinterpret_cast<char*>(header.data()), static_cast<std::streamsize>(header.size()));
     if (in.gcount() != static_cast<std::streamsize>(header.size())) {
-        return {OptionsStatus::ReadFailed};
+        return loadFailure(OptionsStatus::ReadFailed);
     }
     // The writer puts exactly one payload behind the headers; a file whose numbers
     // disagree with its size was cut short or is not an options file at all.
@@ -296,7 +313,7 @@ OptionsResult OptionsFile::read(const std::filesystem::path& path, OptionsRecord
     if (getUint32(header, 0) != fileSize || getUint32(header, kSecondHeaderSizeOffset) != kOptionsSecondHeaderSize
         || payloadLength != fileSize - kOptionsPayloadOffset || payloadLength == 0
         || payloadLength % kCipherBlockSize != 0 || payloadLength > kOptionsStoredSize) {
-        return {OptionsStatus::ReadFailed};
+        return loadFailure(OptionsStatus::ReadFailed);
     }
     const auto length = static_cast<std::size_t>(payloadLength);
 
@@ -305,29 +322,36 @@ OptionsResult OptionsFile::read(const std::filesystem::path& path, OptionsRecord
     LargeBuffer payload = allocateLargeBuffer(length);
     if (!payload) {
         std::cerr << "Error allocating memory\n";
-        return {OptionsStatus::ReadOutOfMemory};
+        return loadFailure(OptionsStatus::ReadOutOfMemory);
     }
     in.read(reinterpret_cast<char*>(payload.get()), static_cast<std::streamsize>(length));
     if (in.gcount() != static_cast<std::streamsize>(length)) {
         // The size was checked above: the bytes are there, the system did not deliver them.
-        return {OptionsStatus::ReadIoFailed};
+        return loadFailure(OptionsStatus::ReadIoFailed);
     }
     in.close();
 
     const OptionsKey* key = prepareKey();
     if (!key) {
-        return {OptionsStatus::ReadKeyFailed};
+        return loadFailure(OptionsStatus::ReadKeyFailed);
     }
     if (!m_cipher.decrypt(*key, {payload.get(), length}, {payload.get(), length})) {
-        return {OptionsStatus::DecryptFailed};
+        return loadFailure(OptionsStatus::DecryptFailed);
     }
 
-    std::memcpy(storedBytes(record).data(), payload.get(), length);
+    return LoadedOptions {OptionsStatus::Ok, std::move(payload), length};
+}
+
+void OptionsFile::apply(const LoadedOptions& loaded, OptionsRecord& record)
+{
+    if (loaded.status != OptionsStatus::Ok || !loaded.payload || loaded.length > kOptionsStoredSize) {
+        return;
+    }
+    std::memcpy(storedBytes(record).data(), loaded.payload.get(), loaded.length);
     // The first block carries no data (the initial vector is not stored); it is always
     // set to the same marker so that nothing depends on what the file held there.
     std::iota(std::begin(record.machines[0].blockMarker), std::end(record.machines[0].blockMarker), std::uint8_t {0});
     std::fill(std::begin(record.settings.dialogChanged), std::end(record.settings.dialogChanged), std::uint8_t {0});
-    return {OptionsStatus::Ok};
 }
 
 OptionsResult OptionsFile::write(const std::filesystem::path& path, OptionsRecord& record)

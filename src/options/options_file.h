@@ -26,6 +26,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/large_buffer.h"
 #include "common/message_boxes.h"
 #include "options/options_cipher.h"
 #include "options/options_record.h"
@@ -107,6 +108,14 @@ inline std::filesystem::path optionsFilePath(const std::filesystem::path& dataDi
     return dataDirectory / kOptionsFileName;
 }
 
+// A file read and decrypted aside, not yet put into any record: what read() does
+// before it touches the record, so that the work can be done ahead on another thread.
+struct LoadedOptions {
+    OptionsStatus status = OptionsStatus::NotFound;
+    LargeBuffer payload; // the decrypted payload when status is Ok
+    std::size_t length = 0;
+};
+
 class OptionsFile {
 public:
     explicit OptionsFile(OptionsCipher& cipher);
@@ -116,6 +125,12 @@ public:
     // fills it up to its length and leaves the rest. On any failure the record stays
     // exactly as it was.
     OptionsResult read(const std::filesystem::path& path, OptionsRecord& record);
+
+    // read() in two steps. load() checks, reads and decrypts the file without a record
+    // (it does not refuse while a write runs: the caller sees to that); apply() fills the
+    // record from a load whose status is Ok exactly as read() does and ignores any other.
+    LoadedOptions load(const std::filesystem::path& path);
+    static void apply(const LoadedOptions& loaded, OptionsRecord& record);
 
     // Writes the record when settings.changed is 1; the file holds it with `changed`
     // cleared. `changed` stays 1 when the write fails, and the old file stays intact.

@@ -18,14 +18,26 @@
 
 int main(int argc, char* argv[])
 {
+    const bool checkInstallation = argc > 1 && std::strcmp(argv[1], "--check-installation") == 0;
+    // Reading and decrypting the options takes about as long as Qt takes to start, so it
+    // starts first, on a thread of its own; the read at its proper time (after the
+    // single-instance check) takes the result when the file is still the one read.
+    kvt::OptionsStorageFile optionsStorage(checkInstallation
+            ? std::filesystem::path()
+            : kvt::optionsFilePath(kvt::dataFolderIn(kvt::QtSystemServices::systemCommonDataFolder())));
+
     QApplication application(argc, argv);
+    // Not for the installation check, and not where no accessibility bridge will ask.
+    const kvt::SessionBusConnector sessionBus(!checkInstallation
+        && QGuiApplication::platformName() != QLatin1String("offscreen")
+        && QGuiApplication::platformName() != QLatin1String("minimal"));
     QApplication::setApplicationName(QStringLiteral("Kalvora_Tools"));
     QApplication::setApplicationVersion(QStringLiteral(KVT_VERSION));
     // The controller has no window; only the quit question ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
 
     kvt::QtSystemServices system;
-    if (argc > 1 && std::strcmp(argv[1], "--check-installation") == 0) {
+    if (checkInstallation) {
         // Reads the files beside the program and ends: no window, no lock, no user data.
         const kvt::InstallationCheck check = kvt::checkInstallation(system.executablePath().parent_path());
         std::fputs(check.text.c_str(), stdout);
@@ -35,7 +47,6 @@ int main(int argc, char* argv[])
     kvt::QtWindowHost windows;
     kvt::QtSettingsStore settings;
     kvt::QtMessageBoxes boxes;
-    kvt::OptionsStorageFile optionsStorage;
     kvt::AppController controller({windows, system, settings, boxes, optionsStorage});
     windows.setController(&controller);
     windows.setWindowFactory([](int page, kvt::AppController& c) { return kvt::createPageWindow(page, c); });

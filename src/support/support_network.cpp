@@ -1,130 +1,80 @@
 #include "support/support_network.h"
 
-#include "common/atomic_file_writer.h"
+#include "support/support_network_backend.h"
 
-#include <QEventLoop>
-#include <QNetworkProxy>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QTimer>
-#include <QUrl>
+#include <QCoreApplication>
+#include <QLibrary>
 
-#include <memory>
+#include <map>
+#include <mutex>
 
 namespace kvt {
 
 namespace {
 
-struct ReplyDeleter {
-    void operator()(QNetworkReply* reply) const { reply->deleteLater(); }
-};
-using ReplyPtr = std::unique_ptr<QNetworkReply, ReplyDeleter>;
-
-bool httpSuccess(QNetworkReply* reply)
+// The module's entry in the folder; each folder is loaded once and never unloaded, so
+// that no client outlives the code it runs on.
+CreateSupportNetwork moduleEntry(const std::filesystem::path& folder)
 {
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    return reply->error() == QNetworkReply::NoError && status.isValid() && status.toInt() >= 200
-        && status.toInt() < 300;
+    static std::mutex mutex;
+    static std::map<std::filesystem::path, CreateSupportNetwork> entries;
+    const std::lock_guard lock(mutex);
+    if (const auto found = entries.find(folder); found != entries.end())
+        return found->second;
+    const auto text = (folder / kNetworkModuleName).u8string();
+    QLibrary library(
+        QString::fromUtf8(reinterpret_cast<const char*>(text.data()), static_cast<qsizetype>(text.size())));
+    auto entry = reinterpret_cast<CreateSupportNetwork>(library.resolve(kNetworkModuleEntry));
+    entries.emplace(folder, entry);
+    return entry;
+}
+
+std::filesystem::path programFolder()
+{
+    const QByteArray folder = QCoreApplication::applicationDirPath().toUtf8();
+    return std::filesystem::path(
+        std::u8string(reinterpret_cast<const char8_t*>(folder.constData()), static_cast<std::size_t>(folder.size())));
 }
 
 } // namespace
 
-SupportNetwork::SupportNetwork(std::string server, int timeoutMs)
+SupportNetwork::SupportNetwork(std::string server, int timeoutMs, std::filesystem::path moduleFolder)
     : m_server(std::move(server))
     , m_timeoutMs(timeoutMs)
+    , m_moduleFolder(std::move(moduleFolder))
 {
-    // No proxy from the environment: the configured server is asked directly.
-    m_manager.setProxy(QNetworkProxy::NoProxy);
 }
 
-QNetworkReply* SupportNetwork::get(const std::string& url)
-{
-    QNetworkRequest request(QUrl(QString::fromStdString(url), QUrl::StrictMode));
-    // Always the server's current file, never a cached copy.
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Kalvora Tools"));
-    request.setTransferTimeout(m_timeoutMs);
-    return m_manager.get(request);
-}
+SupportNetwork::~SupportNetwork() = default;
 
-void SupportNetwork::wait(QNetworkReply* reply)
+SupportNetworkBackend* SupportNetwork::backend()
 {
-    if (reply->isFinished())
-        return;
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!m_tried) {
+        m_tried = true;
+        if (const CreateSupportNetwork create = moduleEntry(m_moduleFolder.empty() ? programFolder() : m_moduleFolder))
+            m_backend.reset(create(m_server.c_str(), m_timeoutMs));
+    }
+    return m_backend.get();
 }
 
 LatestBuild SupportNetwork::fetchLatestBuild()
 {
-    const std::string url = serverUrl(m_server, kVersionPath);
-    if (url.empty())
-        return {false, 0, NetworkStatus::NoSession};
-    ReplyPtr reply(get(url));
-    bool tooLong = false;
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, reply.get(), [&] {
-        // More than the version file can hold: the text counts as build 0 anyway, so a
-        // server that sends without end is not read further.
-        if (!httpSuccess(reply.get())) {
-            reply->abort(); // an error page is no version file
-        } else if (reply->bytesAvailable() > static_cast<qint64>(kMaxVersionReplyBytes)) {
-            tooLong = true;
-            reply->abort();
-        }
-    });
-    wait(reply.get());
-    if (tooLong)
-        return {true, 0, NetworkStatus::ResourceFailed};
-    if (!httpSuccess(reply.get()))
-        return {false, 0, NetworkStatus::ResourceFailed};
-    const QByteArray body = reply->read(static_cast<qint64>(kMaxVersionReplyBytes));
-    return readVersionText(std::string_view(body.constData(), static_cast<std::size_t>(body.size())));
+    if (SupportNetworkBackend* client = backend())
+        return client->fetchLatestBuild();
+    return {false, 0, NetworkStatus::NoSession};
 }
 
 NetworkStatus SupportNetwork::testConnection()
 {
-    const std::string url = serverUrl(m_server, "/");
-    if (url.empty())
-        return NetworkStatus::NoSession;
-    ReplyPtr reply(get(url));
-    // The answer itself does not matter: a server that answers at all is reachable, and
-    // the rest of its page is not read.
-    bool answered = false;
-    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, reply.get(), [&] {
-        if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) {
-            answered = true;
-            reply->abort();
-        }
-    });
-    wait(reply.get());
-    answered = answered || reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
-    return answered ? NetworkStatus::ServerAnswered : NetworkStatus::ResourceFailed;
+    if (SupportNetworkBackend* client = backend())
+        return client->testConnection();
+    return NetworkStatus::NoSession;
 }
 
 bool SupportNetwork::download(std::string_view remotePath, const std::filesystem::path& target)
 {
-    const std::string url = serverUrl(m_server, remotePath);
-    if (url.empty())
-        return false;
-    AtomicFileWriter writer(target);
-    if (!writer.open())
-        return false;
-    ReplyPtr reply(get(url));
-    bool written = true;
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, reply.get(), [&] {
-        const QByteArray chunk = reply->readAll();
-        if (written && !writer.write(chunk.constData(), static_cast<std::size_t>(chunk.size()))) {
-            written = false;
-            reply->abort();
-        }
-    });
-    wait(reply.get());
-    if (!written || !httpSuccess(reply.get()))
-        return false; // the writer removes its temporary file; a copy already there stays
-    const QByteArray rest = reply->readAll();
-    return writer.write(rest.constData(), static_cast<std::size_t>(rest.size())) && writer.commit();
+    SupportNetworkBackend* client = backend();
+    return client && client->download(remotePath, target);
 }
 
 bool downloadAfterConnectionTest(

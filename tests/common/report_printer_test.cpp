@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -128,6 +130,26 @@ TEST(ReportPrinter, UnwritableTargetIsReportedAndLeavesTheOldFile)
     EXPECT_FALSE(taken.written);
     EXPECT_TRUE(std::filesystem::exists(occupied / "keep"));
     EXPECT_FALSE(std::filesystem::exists(occupied.string() + ".tmp"));
+}
+
+TEST(ReportPrinter, PrintingOpensThePreviewFromThePrintModuleOrNamesTheMissingModule)
+{
+    // The module beside the test program shows the preview with its caption; closed
+    // unprinted here.
+    QString previewTitle;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* preview = QApplication::activeModalWidget()) {
+            previewTitle = preview->windowTitle();
+            preview->close();
+        }
+    });
+    EXPECT_EQ(printReportSheet(nullptr, cuttingDataSheet(5), EnglishTexts()), std::nullopt);
+    EXPECT_EQ(previewTitle, QStringLiteral("Drucken…"));
+
+    QTemporaryDir dir;
+    const std::filesystem::path empty = dir.path().toStdString();
+    EXPECT_EQ(printReportSheet(nullptr, cuttingDataSheet(5), EnglishTexts(), empty),
+        "Can't load " + (empty / "libKalvora_Tools_Print.so").string() + ".");
 }
 
 } // namespace

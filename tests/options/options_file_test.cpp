@@ -426,6 +426,16 @@ TEST_P(DamagedFile, GivesItsMessageAndLeavesTheRecordUntouched)
     const OptionsResult result = file.read(m_path, *record);
     EXPECT_EQ(optionsMessageText(result.status), GetParam().message);
     EXPECT_EQ(std::memcmp(record.get(), before.get(), sizeof(OptionsRecord)), 0);
+
+    // Read in two steps (ahead of time, then into the record), the file fails the same
+    // way, and the failed load fills nothing.
+    FaultyCipher stepCipher(GetParam().failAt);
+    OptionsFile stepwise(stepCipher);
+    const LoadedOptions loaded = stepwise.load(m_path);
+    EXPECT_EQ(loaded.status, result.status);
+    EXPECT_FALSE(loaded.payload);
+    OptionsFile::apply(loaded, *record);
+    EXPECT_EQ(std::memcmp(record.get(), before.get(), sizeof(OptionsRecord)), 0);
 }
 
 const Damage kNoFile = [](Bytes) { return std::optional<Bytes>(); };

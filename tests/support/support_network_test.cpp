@@ -72,6 +72,32 @@ TEST(SupportNetwork, AMissingFileOrServerIsNoConnection)
     EXPECT_EQ(notConfigured.testConnection(), NetworkStatus::NoSession);
 }
 
+TEST(SupportNetwork, WithoutTheNetworkModuleEveryCallIsNoConnectionAndAsksNothing)
+{
+    test::LocalHttpServer server;
+    server.answer("/downloads/kvt25_v32.txt", 200, "9701");
+    server.answer("/downloads/x", 200, "new");
+    QTemporaryDir emptyFolder;
+    const std::filesystem::path noModule = emptyFolder.path().toStdString();
+    SupportNetwork network(server.baseText(), 5000, noModule);
+    const LatestBuild latest = network.fetchLatestBuild();
+    EXPECT_FALSE(latest.fetched);
+    EXPECT_EQ(latest.number, 0);
+    EXPECT_EQ(latest.status, NetworkStatus::NoSession);
+    EXPECT_EQ(updateOutcome(latest), UpdateOutcome::NoConnection);
+    EXPECT_EQ(network.testConnection(), NetworkStatus::NoSession);
+    const std::filesystem::path target = noModule / "x";
+    std::ofstream(target) << "old";
+    EXPECT_FALSE(downloadAfterConnectionTest(network, "/downloads/x", target));
+    EXPECT_FALSE(network.download("/downloads/x", target));
+    EXPECT_EQ(readFile(target), "old");
+    EXPECT_TRUE(server.requests().isEmpty());
+
+    // The module beside the test program answers for the same server.
+    SupportNetwork withModule(server.baseText(), 5000);
+    EXPECT_EQ(withModule.fetchLatestBuild().number, 9701);
+}
+
 TEST(SupportNetwork, AServerThatNeverAnswersTimesOut)
 {
     test::LocalHttpServer server;

@@ -1,0 +1,20 @@
+# Fails when the binary EXE names one of the libraries in FORBIDDEN (a ;-list of name
+# beginnings) among the libraries it needs: those are loaded by the code that uses them,
+# after the first window shows, and must not come back with the program's own start.
+execute_process(COMMAND readelf --dynamic ${EXE} OUTPUT_VARIABLE dynamic RESULT_VARIABLE failed)
+if(failed)
+    message(FATAL_ERROR "readelf could not read ${EXE}")
+endif()
+string(REGEX MATCHALL "\\(NEEDED\\)[^\n]*\\[[^]\n]+\\]" needed "${dynamic}")
+if(NOT needed)
+    message(FATAL_ERROR "${EXE} needs no library at all: the check reads nothing")
+endif()
+foreach(line IN LISTS needed)
+    string(REGEX REPLACE ".*\\[([^]]+)\\]$" "\\1" library "${line}")
+    foreach(prefix IN LISTS FORBIDDEN)
+        string(FIND "${library}" "${prefix}" at)
+        if(at EQUAL 0)
+            message(FATAL_ERROR "${EXE} loads ${library} at start")
+        endif()
+    endforeach()
+endforeach()
