@@ -7,6 +7,7 @@
 // Every stop waits at most the jobs' grace time and then cancels the port, so no call
 // here blocks for longer than that.
 
+#include "serial/drip_feed_job.h"
 #include "serial/serial_jobs.h"
 #include "serial/serial_link.h"
 #include "serial/serial_settings.h"
@@ -82,6 +83,16 @@ public:
     // "*Übertragung abbrechen": ends the send or the receive, then the buffer is emptied.
     void cancel();
 
+    // Drip-feed over the send port (opened for sending first): refused while a receive
+    // is armed or a send runs, or without the port. Counts as sending until
+    // dripFeedFinished(), after kMessageDripFeedFinished.
+    SessionResult startDripFeed(ControlProfile profile, FramedProgram program);
+    void dripFeedFinished();
+    bool dripFeeding() const { return m_dripFeeding; }
+    DripFeedJob& dripFeed() { return m_dripFeed; }
+    // Bytes per second of the send settings' line.
+    std::uint32_t sendLineRate() const;
+
     // Ends every job and closes the port.
     void shutDown();
 
@@ -106,11 +117,13 @@ private:
     PortState m_portState = PortState::Closed;
     bool m_sending = false;
     bool m_receiveArmed = false;
+    bool m_dripFeeding = false;
     // The jobs last: each ends its thread before the members it uses go.
     SendJob m_sendJob;
     ReceiveJob m_receiveJob;
     ReceiveProgressMonitor m_progress;
     ModemStatusMonitor m_monitor;
+    DripFeedJob m_dripFeed;
 };
 
 } // namespace kvt

@@ -6,6 +6,8 @@
 #include "common/message_boxes.h"
 #include "common/number_format.h"
 #include "common/text_lookup.h"
+#include "serial/control_profile.h"
+#include "serial/drip_feed_panel.h"
 #include "serial/nc_editor_launcher.h"
 #include "serial/nc_external_editor.h"
 #include "serial/nc_renumber_dialog.h"
@@ -40,6 +42,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 
 namespace kvt {
 
@@ -747,6 +750,11 @@ void TransferWindow::stopWaitingCommand()
 
 void TransferWindow::cancelTransferCommand()
 {
+    if (m_session->dripFeeding()) {
+        // The feed ends at its next look round and reports, with the line to restart from.
+        m_session->dripFeed().cancel();
+        return;
+    }
     if (!m_session->sending() && !m_session->receiveArmed())
         return;
     m_session->cancel();
@@ -787,6 +795,9 @@ void TransferWindow::onJobMessage(int message)
         break;
     case kMessageReceiveFinished:
         receiveFinished();
+        break;
+    case kMessageDripFeedFinished:
+        dripFeedFinished();
         break;
     case kMessageColouringFinished:
         if (auto ranges = m_colourWorker->takeResult())
@@ -946,7 +957,93 @@ QMenu* TransferWindow::buildMoreMenu(QWidget* parent)
     add(ids::kStopWaiting, m_stopWaitingEnabled && m_session->receiveArmed(), &TransferWindow::stopWaitingCommand);
     add(ids::kCancelTransfer, m_cancelEnabled, &TransferWindow::cancelTransferCommand);
     add(ids::kSendOnCts, port && !busy && !m_file.empty(), &TransferWindow::sendOnCtsCommand);
+    menu->addSeparator();
+    QAction* drip = menu->addAction(QString::fromStdString(texts().text(94817, "*Drip-Feed: Datei senden...")));
+    drip->setEnabled(port && !busy && m_chooseFile);
+    connect(drip, &QAction::triggered, this, &TransferWindow::dripFeedCommand, Qt::QueuedConnection);
     return menu;
+}
+
+// --- drip-feed ---------------------------------------------------------------------------
+
+ControlProfile TransferWindow::controlProfile()
+{
+    ControlProfiles profiles;
+    const OpenDialogData* state = controller().state();
+    if (state) {
+        ProfileFileError error;
+        if (!profiles.load(std::filesystem::path(fixedText(state->dataDirectory)), error)) {
+            showBox({cformat(texts().text(94736,
+                                 "*Die Datei der Steuerungsprofile ist beschädigt (Zeile %u: %s). Es gelten die "
+                                 "eingebauten Profile; die Datei wird beim nächsten Speichern als "
+                                 "ControlProfiles.txt.bad aufbewahrt."),
+                         static_cast<unsigned>(error.line), error.text),
+                lookup(nc_text_ids::kError).toStdString(), MessageIcon::Warning, MessageButtons::Ok});
+        }
+    }
+    const MachineRecord* m = machine();
+    return profiles.resolve(m ? MachineProfileName(*m) : std::string());
+}
+
+void TransferWindow::dripFeedCommand()
+{
+    if (!m_chooseFile || !m_session->portAvailable() || m_session->sending() || m_session->receiveArmed())
+        return;
+    const std::filesystem::path path = m_chooseFile(false);
+    if (path.empty())
+        return;
+    // Any size the disk gives, up to a limit no NC program comes near: the feed keeps
+    // the whole program in memory to tell lines and restart points.
+    constexpr std::uintmax_t kLargestProgram = 1024ull * 1024 * 1024;
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    std::ifstream in(path, std::ios::binary);
+    std::string text;
+    if (!ec && size <= kLargestProgram && in) {
+        text.resize(static_cast<std::size_t>(size));
+        in.read(text.data(), static_cast<std::streamsize>(size));
+    }
+    if (ec || size > kLargestProgram || !in || text.empty()) {
+        showBox({texts().text(94818, "*Die Datei kann nicht gelesen werden: ") + pathToUtf8(path),
+            lookup(nc_text_ids::kError).toStdString(), MessageIcon::Error, MessageButtons::Ok});
+        return;
+    }
+    startDripFeed(text, pathToUtf8(path.stem()));
+}
+
+bool TransferWindow::startDripFeed(const std::string& text, const std::string& programName)
+{
+    ControlProfile profile = controlProfile();
+    FramedProgram program = frameProgram(profile, text, programName);
+    const SessionResult result = m_session->startDripFeed(std::move(profile), std::move(program));
+    if (result != SessionResult::Done) {
+        tell(result);
+        return false;
+    }
+    m_cancelEnabled = true;
+    if (!m_dripPanel) {
+        m_dripPanel = new DripFeedPanel(m_session->dripFeed(), texts(), this);
+        m_dripPanel->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_dripPanel->show();
+    updateButtons();
+    updateStatus();
+    return true;
+}
+
+void TransferWindow::dripFeedFinished()
+{
+    const DripFeedProgress end = m_session->dripFeed().progress();
+    const std::size_t restart = m_session->dripFeed().restartLine();
+    m_session->dripFeedFinished();
+    m_cancelEnabled = false;
+    if (m_dripPanel)
+        m_dripPanel->close();
+    updateButtons();
+    updateStatus();
+    const bool done = end.state == DripFeedState::Finished;
+    showBox({dripFeedEndMessage(end, restart, texts()), texts().text(94813, "*Drip-Feed"),
+        done ? MessageIcon::Information : MessageIcon::Warning, MessageButtons::Ok});
 }
 
 QString TransferWindow::sendTooltip() const

@@ -6,6 +6,7 @@
 // through queued calls.
 
 #include "app/function_window.h"
+#include "serial/drip_feed_panel.h"
 #include "serial/nc_colour.h"
 #include "serial/nc_editor_texts.h"
 #include "serial/qt_job_events.h"
@@ -30,6 +31,7 @@ class NcColourWorker;
 class NcEditorLauncher;
 class NcRenumberDialog;
 class NcWorkerEvents;
+struct ControlProfile;
 
 class TransferWindow final : public FunctionWindow {
     Q_OBJECT
@@ -59,6 +61,14 @@ public:
     void stopWaitingCommand();
     void cancelTransferCommand();
     void sendOnCtsCommand();
+    // "*Drip-Feed: Datei senden...": asks for a file and feeds it from the disk, so a
+    // program larger than the editor or the control's memory goes as the control runs.
+    void dripFeedCommand();
+    // Feeds the text with the machine's control profile; false when it did not start.
+    bool startDripFeed(const std::string& text, const std::string& programName);
+    DripFeedPanel* dripFeedPanel() const { return m_dripPanel; }
+    // The machine's control profile, from the profile file of the data folder.
+    ControlProfile controlProfile();
     void escapePressed();
 
     bool mayClose() override;
@@ -107,6 +117,7 @@ private:
     void onJobMessage(int message);
     void sendFinished();
     void receiveFinished();
+    void dripFeedFinished();
     void colourWholeText(bool ask);
     void applyColours(const std::vector<ColourRange>& ranges);
     void recolourTick();
@@ -122,6 +133,7 @@ private:
     FileChooser m_chooseFile;
     NcEditorLauncher* m_launcher = nullptr;
     QPointer<NcRenumberDialog> m_renumber;
+    QPointer<DripFeedPanel> m_dripPanel;
 
     QPushButton* m_chooseButton = nullptr;
     QPushButton* m_editButton = nullptr;

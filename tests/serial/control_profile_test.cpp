@@ -62,8 +62,9 @@ TEST(ControlProfileTest, EscapedBytesReadAndWriteBothWays)
         {"\\X7F", "\x7F"},
         {"a\\\\b", "a\\b"},
         {"\\r\\n\\t", "\r\n\t"},
-        {"\\x123", "\x12"
-                   "3"},
+        {"\\x123",
+            "\x12"
+            "3"},
     };
     for (const auto& [text, bytes] : good) {
         SCOPED_TRACE(text);
@@ -253,8 +254,9 @@ TEST(ControlProfileTest, BeforeAndAfterTextsFrameEverything)
     p.afterSend = "END";
     p.lineEnd = LineEnd::Lf;
     const FramedProgram f = frameProgram(p, "A\nB\n", "x");
-    EXPECT_EQ(f.bytes, "\x12%\nA\nB\n\x14"
-                       "END");
+    EXPECT_EQ(f.bytes,
+        "\x12%\nA\nB\n\x14"
+        "END");
     EXPECT_EQ(f.lineStarts, (std::vector<std::size_t> {3, 5}));
 }
 
