@@ -14,6 +14,7 @@
 #include "serial/nc_text.h"
 #include "serial/nc_tool_check.h"
 #include "serial/nc_workers.h"
+#include "serial/restart_dialog.h"
 #include "serial/transfer_form.h"
 #include "state/open_dialog_data.h"
 #include "state/page_ids.h"
@@ -961,6 +962,10 @@ QMenu* TransferWindow::buildMoreMenu(QWidget* parent)
     QAction* drip = menu->addAction(QString::fromStdString(texts().text(94817, "*Drip-Feed: Datei senden...")));
     drip->setEnabled(port && !busy && m_chooseFile);
     connect(drip, &QAction::triggered, this, &TransferWindow::dripFeedCommand, Qt::QueuedConnection);
+    QAction* restart
+        = menu->addAction(QString::fromStdString(texts().text(94820, "*Neustart: Datei ab Satz senden...")));
+    restart->setEnabled(port && !busy && m_chooseFile);
+    connect(restart, &QAction::triggered, this, &TransferWindow::restartCommand, Qt::QueuedConnection);
     return menu;
 }
 
@@ -985,13 +990,8 @@ ControlProfile TransferWindow::controlProfile()
     return profiles.resolve(m ? MachineProfileName(*m) : std::string());
 }
 
-void TransferWindow::dripFeedCommand()
+std::string TransferWindow::readProgram(const std::filesystem::path& path)
 {
-    if (!m_chooseFile || !m_session->portAvailable() || m_session->sending() || m_session->receiveArmed())
-        return;
-    const std::filesystem::path path = m_chooseFile(false);
-    if (path.empty())
-        return;
     // Any size the disk gives, up to a limit no NC program comes near: the feed keeps
     // the whole program in memory to tell lines and restart points.
     constexpr std::uintmax_t kLargestProgram = 1024ull * 1024 * 1024;
@@ -1006,9 +1006,53 @@ void TransferWindow::dripFeedCommand()
     if (ec || size > kLargestProgram || !in || text.empty()) {
         showBox({texts().text(94818, "*Die Datei kann nicht gelesen werden: ") + pathToUtf8(path),
             lookup(nc_text_ids::kError).toStdString(), MessageIcon::Error, MessageButtons::Ok});
+        return {};
+    }
+    return text;
+}
+
+void TransferWindow::dripFeedCommand()
+{
+    if (!m_chooseFile || !m_session->portAvailable() || m_session->sending() || m_session->receiveArmed())
+        return;
+    const std::filesystem::path path = m_chooseFile(false);
+    if (path.empty())
+        return;
+    const std::string text = readProgram(path);
+    if (text.empty())
+        return;
+    if (startDripFeed(text, pathToUtf8(path.stem()))) {
+        m_dripFile = path;
+        m_dripRestartLine = 0;
+    }
+}
+
+void TransferWindow::restartCommand()
+{
+    if (!m_chooseFile || !m_session->portAvailable() || m_session->sending() || m_session->receiveArmed())
+        return;
+    const std::filesystem::path path = m_chooseFile(false);
+    if (path.empty())
+        return;
+    const std::string text = readProgram(path);
+    if (text.empty())
+        return;
+    const std::size_t suggested = path == m_dripFile ? m_dripRestartLine : 0;
+    const std::string name = pathToUtf8(path.stem());
+    if (m_runRestart) {
+        m_runRestart(text, suggested, name);
         return;
     }
-    startDripFeed(text, pathToUtf8(path.stem()));
+    RestartDialog dialog(
+        text, suggested, texts(),
+        [this, name, path](const std::string& program) {
+            if (!startDripFeed(program, name))
+                return false;
+            m_dripFile.clear(); // its lines are the restarted text's, not the file's
+            return true;
+        },
+        this);
+    dialog.exec();
 }
 
 bool TransferWindow::startDripFeed(const std::string& text, const std::string& programName)
@@ -1035,6 +1079,7 @@ void TransferWindow::dripFeedFinished()
 {
     const DripFeedProgress end = m_session->dripFeed().progress();
     const std::size_t restart = m_session->dripFeed().restartLine();
+    m_dripRestartLine = end.state == DripFeedState::Finished ? 0 : restart;
     m_session->dripFeedFinished();
     m_cancelEnabled = false;
     if (m_dripPanel)

@@ -66,7 +66,17 @@ public:
     void dripFeedCommand();
     // Feeds the text with the machine's control profile; false when it did not start.
     bool startDripFeed(const std::string& text, const std::string& programName);
+    // Reads a program for a feed; empty after telling the user it cannot be read.
+    std::string readProgram(const std::filesystem::path& path);
     DripFeedPanel* dripFeedPanel() const { return m_dripPanel; }
+    // "*Neustart: Datei ab Satz senden...": asks for a file, then the restart dialog
+    // feeds the preamble and the rest of it. After a feed of that file broke off, the
+    // dialog starts at the line the feed named.
+    void restartCommand();
+    // Makes the restart dialog for a program; tests replace it to answer the dialog.
+    using RestartRunner
+        = std::function<void(const std::string& program, std::size_t suggestedLine, const std::string& programName)>;
+    void setRestartRunner(RestartRunner runner) { m_runRestart = std::move(runner); }
     // The machine's control profile, from the profile file of the data folder.
     ControlProfile controlProfile();
     void escapePressed();
@@ -134,6 +144,9 @@ private:
     NcEditorLauncher* m_launcher = nullptr;
     QPointer<NcRenumberDialog> m_renumber;
     QPointer<DripFeedPanel> m_dripPanel;
+    RestartRunner m_runRestart;
+    std::filesystem::path m_dripFile; // the file of the last drip-feed, and where it broke off
+    std::size_t m_dripRestartLine = 0;
 
     QPushButton* m_chooseButton = nullptr;
     QPushButton* m_editButton = nullptr;

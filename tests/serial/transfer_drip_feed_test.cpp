@@ -2,8 +2,10 @@
 // control profile, the panel shows the feed and ends it, the end is told with the line
 // to restart from.
 
+#include "common/text_lookup.h"
 #include "serial/control_profile.h"
 #include "serial/drip_feed_panel.h"
+#include "serial/restart_dialog.h"
 #include "serial/serial_settings.h"
 #include "serial/transfer_window.h"
 #include "state/page_ids.h"
@@ -11,8 +13,11 @@
 #include "serial_test_support.h"
 #include "window_test_fixture.h"
 
+#include <QComboBox>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 
 #include <fstream>
 
@@ -75,9 +80,12 @@ TEST_F(TransferDripFeedTest, TheChosenFileGoesOutInTheProfilesFormAndTheEndIsTol
 {
     open("Haas");
     std::unique_ptr<QMenu> menu(window()->buildMoreMenu(nullptr));
-    QAction* drip = menu->actions().back();
-    EXPECT_EQ(drip->text(), "*Drip-Feed: Datei senden...");
-    EXPECT_TRUE(drip->isEnabled());
+    const QList<QAction*> actions = menu->actions();
+    ASSERT_GE(actions.size(), 2);
+    EXPECT_EQ(actions[actions.size() - 2]->text(), "*Drip-Feed: Datei senden...");
+    EXPECT_EQ(actions.back()->text(), "*Neustart: Datei ab Satz senden...");
+    EXPECT_TRUE(actions[actions.size() - 2]->isEnabled());
+    EXPECT_TRUE(actions.back()->isEnabled());
 
     window()->dripFeedCommand();
     ASSERT_NE(window()->dripFeedPanel(), nullptr);
@@ -126,6 +134,83 @@ TEST_F(TransferDripFeedTest, PauseInThePanelHoldsTheFeedAndTheMenuCancelEndsIt)
     window()->cancelTransferCommand();
     ASSERT_TRUE(pumpUntil([this] { return !window()->session().sending(); }));
     EXPECT_EQ(lastBox(), "*Drip-Feed abgebrochen. Neustart ab Zeile 1.");
+}
+
+} // namespace
+} // namespace kvt
+
+namespace kvt {
+namespace {
+
+const std::string kTwoTools = "%\nO1\nG21 G90\nT1 M6\nG54 S1000 M3\nG1 X10 F100\nT2 M6\nG1 X20\nM30\n%\n";
+
+TEST(RestartDialogTest, ATypedToolChangeFindsItsLineAndTheEditedPreambleGoesOut)
+{
+    BuiltinTexts texts;
+    std::vector<std::string> sent;
+    RestartDialog dialog(kTwoTools, 0, texts, [&](const std::string& text) {
+        sent.push_back(text);
+        return true;
+    });
+    EXPECT_EQ(dialog.byCombo()->accessibleName(), "*Neustart ab:");
+    EXPECT_EQ(dialog.valueField()->accessibleName(), "*Wert:");
+    EXPECT_EQ(dialog.preambleEdit()->accessibleName(), "*Vorspann (vor dem Senden prüfen):");
+    dialog.sendCommand(); // nothing found yet: nothing to send
+    EXPECT_TRUE(sent.empty());
+
+    dialog.byCombo()->setCurrentIndex(2);
+    dialog.valueField()->setText("2");
+    dialog.findCommand();
+    EXPECT_EQ(dialog.foundLine(), 7u);
+    EXPECT_EQ(dialog.foundText(), "*Zeile 7: T2 M6");
+    EXPECT_EQ(dialog.preambleEdit()->toPlainText(), "(RESTART LINE 7)\nG21\nG40 G49 G80 G90\nG54\nF100\nG1\n");
+    dialog.preambleEdit()->setPlainText("G21\nG0 Z50");
+    dialog.sendCommand();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], "G21\nG0 Z50\nT2 M6\nG1 X20\nM30\n%\n");
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST(RestartDialogTest, AnUnknownBlockOrABadNumberFindsNothing)
+{
+    BuiltinTexts texts;
+    RestartDialog dialog(kTwoTools, 0, texts, [](const std::string&) { return true; });
+    const std::tuple<int, const char*, const char*, const char*> cases[] = {
+        {1, "30", "1", "*Keine passende Zeile gefunden."},
+        {2, "3", "1", "*Keine passende Zeile gefunden."},
+        {0, "0", "1", "*Wert und Vorkommen als ganze Zahl ab 1 eingeben."},
+        {0, "2", "x", "*Wert und Vorkommen als ganze Zahl ab 1 eingeben."},
+        {0, "-1", "1", "*Wert und Vorkommen als ganze Zahl ab 1 eingeben."},
+        {0, "11", "1", "*Keine passende Zeile gefunden."},
+        {0, "10", "1", "*Zeile 10: %"},
+    };
+    for (const auto& [by, value, occurrence, found] : cases) {
+        SCOPED_TRACE(value);
+        dialog.byCombo()->setCurrentIndex(by);
+        dialog.valueField()->setText(value);
+        dialog.occurrenceField()->setText(occurrence);
+        dialog.findCommand();
+        EXPECT_EQ(dialog.foundText(), found);
+    }
+}
+
+TEST_F(TransferDripFeedTest, ARestartAfterABrokenFeedStartsAtTheLineItNamed)
+{
+    open("Fanuc");
+    window()->dripFeedCommand();
+    ASSERT_NE(window()->dripFeedPanel(), nullptr);
+    window()->dripFeedPanel()->cancelCommand();
+    ASSERT_TRUE(pumpUntil([this] { return !window()->session().sending(); }));
+
+    std::size_t suggested = 99;
+    std::string shownName;
+    window()->setRestartRunner([&](const std::string&, std::size_t line, const std::string& name) {
+        suggested = line;
+        shownName = name;
+    });
+    window()->restartCommand();
+    EXPECT_EQ(suggested, 1u);
+    EXPECT_EQ(shownName, "O4711");
 }
 
 } // namespace
