@@ -5,6 +5,7 @@
 #include "common/file_dialogs.h"
 #include "common/message_boxes.h"
 #include "common/number_format.h"
+#include "common/report_writer.h"
 #include "common/text_lookup.h"
 #include "serial/control_profile.h"
 #include "serial/drip_feed_panel.h"
@@ -16,6 +17,7 @@
 #include "serial/nc_workers.h"
 #include "serial/restart_dialog.h"
 #include "serial/transfer_form.h"
+#include "serial/transfer_log.h"
 #include "state/open_dialog_data.h"
 #include "state/page_ids.h"
 
@@ -654,8 +656,11 @@ void TransferWindow::sendFinished()
 {
     if (!m_session->sending())
         return; // already cancelled
+    const std::uint32_t bytes = m_session->linkState().sendLength;
     m_session->sendFinished();
     m_cancelEnabled = false;
+    logTransfer(
+        static_cast<int>(TransferKind::Send), pathToUtf8(m_file), bytes, static_cast<int>(TransferOutcome::Done));
     updateStatus();
     takePendingMachine();
 }
@@ -717,6 +722,7 @@ void TransferWindow::receiveFinished()
     updateCaption();
     updateStatus();
     if (m_buffer->length == 0) {
+        logTransfer(static_cast<int>(TransferKind::Receive), {}, 0, static_cast<int>(TransferOutcome::Failed));
         takePendingMachine();
         return;
     }
@@ -733,6 +739,8 @@ void TransferWindow::receiveFinished()
             showBox({saved.message, lookup(nc_text_ids::kError).toStdString(), MessageIcon::Error, MessageButtons::Ok});
         }
     }
+    logTransfer(static_cast<int>(TransferKind::Receive), pathToUtf8(m_file), m_buffer->length,
+        static_cast<int>(TransferOutcome::Done), m_file.empty() ? "not saved" : "");
     updateCaption();
     colourWholeText(true);
     takePendingMachine();
@@ -966,6 +974,8 @@ QMenu* TransferWindow::buildMoreMenu(QWidget* parent)
         = menu->addAction(QString::fromStdString(texts().text(94820, "*Neustart: Datei ab Satz senden...")));
     restart->setEnabled(port && !busy && m_chooseFile);
     connect(restart, &QAction::triggered, this, &TransferWindow::restartCommand, Qt::QueuedConnection);
+    QAction* log = menu->addAction(QString::fromStdString(texts().text(94839, "*Übertragungsprotokoll anzeigen")));
+    connect(log, &QAction::triggered, this, &TransferWindow::showLogCommand, Qt::QueuedConnection);
     return menu;
 }
 
@@ -1009,6 +1019,45 @@ std::string TransferWindow::readProgram(const std::filesystem::path& path)
         return {};
     }
     return text;
+}
+
+std::filesystem::path TransferWindow::transferLog() const
+{
+    const OpenDialogData* state = controller().state();
+    if (!state)
+        return {};
+    const std::filesystem::path folder(fixedText(state->dataDirectory));
+    return folder.empty() ? std::filesystem::path() : transferLogPath(folder, m_machine);
+}
+
+void TransferWindow::logTransfer(
+    int kind, const std::string& file, std::uint64_t bytes, int outcome, const std::string& note)
+{
+    const std::filesystem::path log = transferLog();
+    if (log.empty())
+        return;
+    TransferLogEntry entry;
+    entry.when = clock().localTime();
+    entry.kind = static_cast<TransferKind>(kind);
+    entry.file = file;
+    entry.bytes = bytes;
+    entry.outcome = static_cast<TransferOutcome>(outcome);
+    entry.note = note;
+    // A log that cannot be written must not stop the shop floor: the transfer itself
+    // is done; the status line says nothing about the log.
+    appendTransferLog(log, entry);
+}
+
+void TransferWindow::showLogCommand()
+{
+    const std::filesystem::path log = transferLog();
+    std::error_code ec;
+    if (log.empty() || !std::filesystem::exists(log, ec)) {
+        showBox({texts().text(94837, "*Für diese Maschine wurde noch nichts übertragen."),
+            texts().text(94838, "*Übertragungsprotokoll"), MessageIcon::Information, MessageButtons::Ok});
+        return;
+    }
+    viewer().open(log);
 }
 
 void TransferWindow::dripFeedCommand()
@@ -1087,6 +1136,12 @@ void TransferWindow::dripFeedFinished()
     updateButtons();
     updateStatus();
     const bool done = end.state == DripFeedState::Finished;
+    const TransferOutcome outcome = done       ? TransferOutcome::Done
+        : end.state == DripFeedState::LinkLost ? TransferOutcome::LinkLost
+                                               : TransferOutcome::Cancelled;
+    logTransfer(static_cast<int>(TransferKind::DripFeed),
+        pathToUtf8(m_dripFile.empty() ? "restart" : m_dripFile.filename()), end.bytesSent, static_cast<int>(outcome),
+        done ? std::string() : cformat("restart line %u", static_cast<unsigned>(restart)));
     showBox({dripFeedEndMessage(end, restart, texts()), texts().text(94813, "*Drip-Feed"),
         done ? MessageIcon::Information : MessageIcon::Warning, MessageButtons::Ok});
 }

@@ -68,6 +68,7 @@ public:
     bool startDripFeed(const std::string& text, const std::string& programName);
     // Reads a program for a feed; empty after telling the user it cannot be read.
     std::string readProgram(const std::filesystem::path& path);
+    void logTransfer(int kind, const std::string& file, std::uint64_t bytes, int outcome, const std::string& note = {});
     DripFeedPanel* dripFeedPanel() const { return m_dripPanel; }
     // "*Neustart: Datei ab Satz senden...": asks for a file, then the restart dialog
     // feeds the preamble and the rest of it. After a feed of that file broke off, the
@@ -77,6 +78,9 @@ public:
     using RestartRunner
         = std::function<void(const std::string& program, std::size_t suggestedLine, const std::string& programName)>;
     void setRestartRunner(RestartRunner runner) { m_runRestart = std::move(runner); }
+    // "*Übertragungsprotokoll anzeigen": the machine's transfer log in the text viewer.
+    void showLogCommand();
+    std::filesystem::path transferLog() const; // empty without a data folder
     // The machine's control profile, from the profile file of the data folder.
     ControlProfile controlProfile();
     void escapePressed();

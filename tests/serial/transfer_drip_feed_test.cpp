@@ -82,10 +82,11 @@ TEST_F(TransferDripFeedTest, TheChosenFileGoesOutInTheProfilesFormAndTheEndIsTol
     std::unique_ptr<QMenu> menu(window()->buildMoreMenu(nullptr));
     const QList<QAction*> actions = menu->actions();
     ASSERT_GE(actions.size(), 2);
-    EXPECT_EQ(actions[actions.size() - 2]->text(), "*Drip-Feed: Datei senden...");
-    EXPECT_EQ(actions.back()->text(), "*Neustart: Datei ab Satz senden...");
+    EXPECT_EQ(actions[actions.size() - 3]->text(), "*Drip-Feed: Datei senden...");
+    EXPECT_EQ(actions[actions.size() - 2]->text(), "*Neustart: Datei ab Satz senden...");
+    EXPECT_EQ(actions.back()->text(), "*Übertragungsprotokoll anzeigen");
+    EXPECT_TRUE(actions[actions.size() - 3]->isEnabled());
     EXPECT_TRUE(actions[actions.size() - 2]->isEnabled());
-    EXPECT_TRUE(actions.back()->isEnabled());
 
     window()->dripFeedCommand();
     ASSERT_NE(window()->dripFeedPanel(), nullptr);
@@ -97,6 +98,15 @@ TEST_F(TransferDripFeedTest, TheChosenFileGoesOutInTheProfilesFormAndTheEndIsTol
     EXPECT_TRUE(pumpUntil([this] { return window()->dripFeedPanel() == nullptr; }));
     EXPECT_TRUE(window()->session().portOpen());
     EXPECT_FALSE(window()->cancelEnabled());
+
+    // The transfer is in the machine's log beside the reports.
+    const std::filesystem::path log = window()->transferLog();
+    EXPECT_EQ(log.filename(), "TransferLog_Machine01.txt");
+    EXPECT_EQ(log.parent_path().filename(), "RS232");
+    std::ifstream in(log);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "2025-03-07 14:05:09\tdrip-feed\tO4711.nc\t" + std::to_string(expected.size()) + "\tdone\t");
 }
 
 TEST_F(TransferDripFeedTest, APanelCancelWhileTheControlHasNotStartedTellsTheFirstLine)
@@ -118,6 +128,22 @@ TEST_F(TransferDripFeedTest, APanelCancelWhileTheControlHasNotStartedTellsTheFir
     ASSERT_TRUE(pumpUntil([this] { return !window()->session().sending(); }));
     EXPECT_EQ(lastBox(), "*Drip-Feed abgebrochen. Neustart ab Zeile 1.");
     EXPECT_EQ(pty.readFor(1, 100ms), "");
+
+    window()->showLogCommand();
+    ASSERT_EQ(viewer.opened.size(), 1u);
+    EXPECT_EQ(viewer.opened[0], window()->transferLog());
+    std::ifstream in(window()->transferLog());
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "2025-03-07 14:05:09\tdrip-feed\tO4711.nc\t0\tcancelled\trestart line 1");
+}
+
+TEST_F(TransferDripFeedTest, TheLogOfAMachineWithoutTransfersIsNotOpened)
+{
+    open("Generic");
+    window()->showLogCommand();
+    EXPECT_TRUE(viewer.opened.empty());
+    EXPECT_EQ(lastBox(), "*Für diese Maschine wurde noch nichts übertragen.");
 }
 
 TEST_F(TransferDripFeedTest, PauseInThePanelHoldsTheFeedAndTheMenuCancelEndsIt)
