@@ -74,6 +74,8 @@ public:
     // sending. The received text stays in the buffer (length bytes).
     void receiveFinished();
     bool receiveArmed() const { return m_receiveArmed; }
+    // The end-of-receive pattern of the machine's control profile, for the next receives.
+    void setReceiveEndPattern(std::string pattern) { m_receiveJob.setEndPattern(std::move(pattern)); }
     // The first byte has arrived and the receive is not yet finished.
     bool receiving() const { return m_receiveArmed && m_state.receiveControl.receiving.load() != 0; }
     // Escape during a receive: the read loop ends now; what arrived is reported.

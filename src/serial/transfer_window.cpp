@@ -307,6 +307,7 @@ void TransferWindow::setUpMachine()
     m_colourTable = NcColourTable(*m);
     m_editor->setReadOnly(!internalMode());
     m_session->setMachine(*m);
+    m_session->setReceiveEndPattern(controlProfile().receiveEndPattern);
     if (!m_session->portAvailable()) {
         // Only an empty editor shows the missing port: a program in it stays.
         if (m_file.empty() && !m_modified && m_editor->document()->isEmpty())
