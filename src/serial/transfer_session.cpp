@@ -24,6 +24,7 @@ TransferSession::TransferSession(PortFactory makePort, JobEvents& events, const 
     , m_progress(m_state, events, texts)
     , m_monitor(*m_port, m_state, events)
     , m_dripFeed(*m_port, events)
+    , m_listener(*m_port, events)
 {
 }
 
@@ -47,6 +48,11 @@ void TransferSession::stopAll()
 {
     m_dripFeed.stop();
     m_dripFeeding = false;
+    if (m_listening) {
+        m_listener.stop();
+        m_listening = false;
+        m_sending = false;
+    }
     m_monitor.stop();
     m_sendJob.stop();
     m_receiveJob.stop();
@@ -82,6 +88,29 @@ SessionResult TransferSession::startDripFeed(ControlProfile profile, FramedProgr
     m_state.setIndicator(Indicator::Sending, 1);
     UpdateIndicatorMarks(m_state, nullptr);
     return SessionResult::Done;
+}
+
+SessionResult TransferSession::startListening(ControlProfile profile)
+{
+    if (!portAvailable() || m_sending || m_receiveArmed)
+        return SessionResult::NotPossible;
+    const SessionResult opened = openForSending();
+    if (opened != SessionResult::Done)
+        return opened;
+    if (!m_listener.start(std::move(profile), sendLineRate()))
+        return SessionResult::NotPossible;
+    m_sending = true;
+    m_listening = true;
+    return SessionResult::Done;
+}
+
+void TransferSession::stopListening()
+{
+    if (!m_listening)
+        return;
+    m_listener.stop();
+    m_listening = false;
+    m_sending = false;
 }
 
 void TransferSession::dripFeedFinished()

@@ -8,6 +8,7 @@
 // here blocks for longer than that.
 
 #include "serial/drip_feed_job.h"
+#include "serial/request_listener.h"
 #include "serial/serial_jobs.h"
 #include "serial/serial_link.h"
 #include "serial/serial_settings.h"
@@ -92,6 +93,12 @@ public:
     void dripFeedFinished();
     bool dripFeeding() const { return m_dripFeeding; }
     DripFeedJob& dripFeed() { return m_dripFeed; }
+    // Listening for the control's requests over the send port: refused like a drip-feed;
+    // counts as sending until stopListening().
+    SessionResult startListening(ControlProfile profile);
+    void stopListening();
+    bool listening() const { return m_listening; }
+    RequestListener& listener() { return m_listener; }
     // Bytes per second of the send settings' line.
     std::uint32_t sendLineRate() const;
 
@@ -120,12 +127,14 @@ private:
     bool m_sending = false;
     bool m_receiveArmed = false;
     bool m_dripFeeding = false;
+    bool m_listening = false;
     // The jobs last: each ends its thread before the members it uses go.
     SendJob m_sendJob;
     ReceiveJob m_receiveJob;
     ReceiveProgressMonitor m_progress;
     ModemStatusMonitor m_monitor;
     DripFeedJob m_dripFeed;
+    RequestListener m_listener;
 };
 
 } // namespace kvt

@@ -765,6 +765,10 @@ void TransferWindow::cancelTransferCommand()
         m_session->dripFeed().cancel();
         return;
     }
+    if (m_session->listening()) {
+        stopListeningCommand();
+        return;
+    }
     if (!m_session->sending() && !m_session->receiveArmed())
         return;
     m_session->cancel();
@@ -808,6 +812,9 @@ void TransferWindow::onJobMessage(int message)
         break;
     case kMessageDripFeedFinished:
         dripFeedFinished();
+        break;
+    case kMessageRequestEvent:
+        requestEvents();
         break;
     case kMessageColouringFinished:
         if (auto ranges = m_colourWorker->takeResult())
@@ -975,6 +982,10 @@ QMenu* TransferWindow::buildMoreMenu(QWidget* parent)
         = menu->addAction(QString::fromStdString(texts().text(94820, "*Neustart: Datei ab Satz senden...")));
     restart->setEnabled(port && !busy && m_chooseFile);
     connect(restart, &QAction::triggered, this, &TransferWindow::restartCommand, Qt::QueuedConnection);
+    QAction* listen
+        = menu->addAction(QString::fromStdString(texts().text(94843, "*Auf Anforderung der Steuerung warten")));
+    listen->setEnabled(port && !busy);
+    connect(listen, &QAction::triggered, this, &TransferWindow::listenCommand, Qt::QueuedConnection);
     QAction* log = menu->addAction(QString::fromStdString(texts().text(94839, "*Übertragungsprotokoll anzeigen")));
     connect(log, &QAction::triggered, this, &TransferWindow::showLogCommand, Qt::QueuedConnection);
     return menu;
@@ -1047,6 +1058,80 @@ void TransferWindow::logTransfer(
     // A log that cannot be written must not stop the shop floor: the transfer itself
     // is done; the status line says nothing about the log.
     appendTransferLog(log, entry);
+}
+
+void TransferWindow::listenCommand()
+{
+    if (!m_session->portAvailable() || m_session->sending() || m_session->receiveArmed())
+        return;
+    const SessionResult result = m_session->startListening(controlProfile());
+    if (result != SessionResult::Done) {
+        tell(result);
+        return;
+    }
+    if (!m_requestPanel) {
+        m_requestPanel = new RequestPanel(texts(), this);
+        m_requestPanel->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_requestPanel, &RequestPanel::stopRequested, this, &TransferWindow::stopListeningCommand);
+    }
+    m_requestPanel->addLine(QString::fromStdString(texts().text(94844, "*Warte auf Anforderungen der Steuerung ...")));
+    m_requestPanel->show();
+    updateStatus();
+}
+
+void TransferWindow::stopListeningCommand()
+{
+    if (m_session->listening()) {
+        m_session->stopListening();
+        requestEvents(); // what happened until the end
+    }
+    if (m_requestPanel) {
+        RequestPanel* panel = m_requestPanel;
+        m_requestPanel = nullptr;
+        panel->close();
+    }
+    updateStatus();
+    takePendingMachine();
+}
+
+void TransferWindow::requestEvents()
+{
+    for (const RequestEvent& e : m_session->listener().takeEvents()) {
+        const std::string file = pathToUtf8(e.file.filename());
+        std::string line;
+        TransferOutcome outcome = TransferOutcome::Done;
+        switch (e.kind) {
+        case RequestEvent::Kind::Asked:
+            line = cformat(texts().text(94845, "*Anforderung %s: %s wird gesendet"), e.number, file);
+            break;
+        case RequestEvent::Kind::Unknown:
+            line = cformat(texts().text(94846, "*Anforderung %s: keine Datei gefunden, keine Antwort"), e.number);
+            outcome = TransferOutcome::Failed;
+            break;
+        case RequestEvent::Kind::Sent:
+            line = cformat(
+                texts().text(94847, "*%s gesendet: %llu Bytes"), file, static_cast<unsigned long long>(e.bytes));
+            break;
+        case RequestEvent::Kind::Broken:
+            line = cformat(texts().text(94848, "*%s nicht gesendet"), file);
+            outcome = TransferOutcome::Cancelled;
+            break;
+        case RequestEvent::Kind::LinkLost:
+            line = texts().text(94849, "*Die Verbindung zur Steuerung ist unterbrochen.");
+            outcome = TransferOutcome::LinkLost;
+            break;
+        }
+        if (m_requestPanel)
+            m_requestPanel->addLine(QString::fromStdString(line));
+        if (e.kind != RequestEvent::Kind::Asked)
+            logTransfer(static_cast<int>(TransferKind::Request), file, e.bytes, static_cast<int>(outcome),
+                e.number.empty() ? std::string() : "request " + e.number);
+        if (e.kind == RequestEvent::Kind::LinkLost) {
+            // The listener has ended; the panel keeps the message until it is closed.
+            m_session->stopListening();
+            updateStatus();
+        }
+    }
 }
 
 void TransferWindow::showLogCommand()

@@ -10,6 +10,7 @@
 #include "serial/nc_colour.h"
 #include "serial/nc_editor_texts.h"
 #include "serial/qt_job_events.h"
+#include "serial/request_panel.h"
 #include "serial/transfer_session.h"
 
 #include <QPointer>
@@ -78,6 +79,10 @@ public:
     using RestartRunner
         = std::function<void(const std::string& program, std::size_t suggestedLine, const std::string& programName)>;
     void setRestartRunner(RestartRunner runner) { m_runRestart = std::move(runner); }
+    // "*Auf Anforderung der Steuerung warten": listens until the panel's "*Warten beenden".
+    void listenCommand();
+    void stopListeningCommand();
+    RequestPanel* requestPanel() const { return m_requestPanel; }
     // "*Übertragungsprotokoll anzeigen": the machine's transfer log in the text viewer.
     void showLogCommand();
     std::filesystem::path transferLog() const; // empty without a data folder
@@ -132,6 +137,7 @@ private:
     void sendFinished();
     void receiveFinished();
     void dripFeedFinished();
+    void requestEvents();
     void colourWholeText(bool ask);
     void applyColours(const std::vector<ColourRange>& ranges);
     void recolourTick();
@@ -149,6 +155,7 @@ private:
     QPointer<NcRenumberDialog> m_renumber;
     QPointer<DripFeedPanel> m_dripPanel;
     RestartRunner m_runRestart;
+    QPointer<RequestPanel> m_requestPanel;
     std::filesystem::path m_dripFile; // the file of the last drip-feed, and where it broke off
     std::size_t m_dripRestartLine = 0;
 

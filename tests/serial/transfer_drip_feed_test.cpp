@@ -5,6 +5,7 @@
 #include "common/text_lookup.h"
 #include "serial/control_profile.h"
 #include "serial/drip_feed_panel.h"
+#include "serial/request_panel.h"
 #include "serial/restart_dialog.h"
 #include "serial/serial_settings.h"
 #include "serial/transfer_window.h"
@@ -82,11 +83,11 @@ TEST_F(TransferDripFeedTest, TheChosenFileGoesOutInTheProfilesFormAndTheEndIsTol
     std::unique_ptr<QMenu> menu(window()->buildMoreMenu(nullptr));
     const QList<QAction*> actions = menu->actions();
     ASSERT_GE(actions.size(), 2);
-    EXPECT_EQ(actions[actions.size() - 3]->text(), "*Drip-Feed: Datei senden...");
-    EXPECT_EQ(actions[actions.size() - 2]->text(), "*Neustart: Datei ab Satz senden...");
+    EXPECT_EQ(actions[actions.size() - 4]->text(), "*Drip-Feed: Datei senden...");
+    EXPECT_EQ(actions[actions.size() - 3]->text(), "*Neustart: Datei ab Satz senden...");
     EXPECT_EQ(actions.back()->text(), "*Übertragungsprotokoll anzeigen");
+    EXPECT_TRUE(actions[actions.size() - 4]->isEnabled());
     EXPECT_TRUE(actions[actions.size() - 3]->isEnabled());
-    EXPECT_TRUE(actions[actions.size() - 2]->isEnabled());
 
     window()->dripFeedCommand();
     ASSERT_NE(window()->dripFeedPanel(), nullptr);
@@ -237,6 +238,52 @@ TEST_F(TransferDripFeedTest, ARestartAfterABrokenFeedStartsAtTheLineItNamed)
     window()->restartCommand();
     EXPECT_EQ(suggested, 1u);
     EXPECT_EQ(shownName, "O4711");
+}
+
+} // namespace
+} // namespace kvt
+
+namespace kvt {
+namespace {
+
+TEST_F(TransferDripFeedTest, TheControlCallsAProgramAndAnUnknownOneGetsNothing)
+{
+    std::filesystem::create_directories(root / "nc");
+    std::ofstream(root / "nc" / "O4711.nc", std::ios::binary) << "%\nO4711\nG0 X0\nM30\n%\n";
+    std::ofstream(ControlProfiles::filePath(controller->dataDirectory()))
+        << "[Mill]\nfolder1=" << (root / "nc").string() << "\nrequestDelayMs=0\n";
+    open("Mill");
+    std::unique_ptr<QMenu> menu(window()->buildMoreMenu(nullptr));
+    const QList<QAction*> actions = menu->actions();
+    EXPECT_EQ(actions[actions.size() - 2]->text(), "*Auf Anforderung der Steuerung warten");
+    EXPECT_TRUE(actions[actions.size() - 2]->isEnabled());
+
+    window()->listenCommand();
+    RequestPanel* panel = window()->requestPanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(window()->session().sending());
+    pty.writeAll("%\n(PRG=12)\n%\n");
+    ASSERT_TRUE(pumpUntil([panel] { return panel->logText().contains("keine Datei"); }));
+    EXPECT_EQ(pty.readFor(1, 200ms), "");
+    pty.writeAll("%\n(PRG=4711)\nM30\n%\n");
+    const std::string expected = "%\r\nO4711\r\nG0 X0\r\nM30\r\n%\r\n";
+    EXPECT_EQ(pty.readFor(expected.size(), 3000ms), expected);
+    ASSERT_TRUE(pumpUntil([panel] { return panel->logText().contains("gesendet: "); }));
+    EXPECT_EQ(panel->logText().toStdString(),
+        "*Warte auf Anforderungen der Steuerung ...\n*Anforderung 12: keine Datei gefunden, keine Antwort\n"
+        "*Anforderung 4711: O4711.nc wird gesendet\n*O4711.nc gesendet: "
+            + std::to_string(expected.size()) + " Bytes");
+
+    emit panel->stopRequested();
+    EXPECT_FALSE(window()->session().sending());
+    EXPECT_TRUE(pumpUntil([this] { return window()->requestPanel() == nullptr; }));
+    std::ifstream in(window()->transferLog());
+    std::string first, second;
+    std::getline(in, first);
+    std::getline(in, second);
+    EXPECT_EQ(first, "2025-03-07 14:05:09\trequest\t\t0\tfailed\trequest 12");
+    EXPECT_EQ(
+        second, "2025-03-07 14:05:09\trequest\tO4711.nc\t" + std::to_string(expected.size()) + "\tdone\trequest 4711");
 }
 
 } // namespace
