@@ -68,6 +68,11 @@ void TransferSession::clearIndicators()
 
 std::uint32_t TransferSession::sendLineRate() const
 {
+    // A stored rate the port does not take (0 in a machine never set up) leaves the
+    // driver's rate on the line: pace by what the open port really runs at.
+    LineSettings line;
+    if (m_port->isOpen() && m_port->lineSettings(line))
+        return lineBytesPerSecond(line.baudRate, line.byteSize, line.parity != kParityNone, line.stopBits);
     std::uint8_t stopBits = 0;
     ConvertStopBits(m_send.stopBits, stopBits);
     return lineBytesPerSecond(

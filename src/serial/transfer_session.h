@@ -99,7 +99,7 @@ public:
     void stopListening();
     bool listening() const { return m_listening; }
     RequestListener& listener() { return m_listener; }
-    // Bytes per second of the send settings' line.
+    // Bytes per second of the line: the open port's settings, else the stored send set's.
     std::uint32_t sendLineRate() const;
 
     // Ends every job and closes the port.
