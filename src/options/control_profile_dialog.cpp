@@ -97,6 +97,9 @@ ControlProfileDialog::ControlProfileDialog(
     m_folders[2] = field(right, 94721, "*Ordner 3:");
     m_requestDelay = field(right, 94722, "*Wartezeit vor der Antwort (ms):");
     m_requestDripFeed = check(right, 94723, "*Anforderung im Drip-Feed beantworten");
+    // Patterns and folder paths are long: room to read them whole.
+    for (QLineEdit* edit : {m_receiveEnd, m_request, m_fileName, m_folders[0], m_folders[1], m_folders[2]})
+        edit->setMinimumWidth(260);
 
     auto* buttons = new QDialogButtonBox;
     auto* save = buttons->addButton(text(94724, "*Speichern"), QDialogButtonBox::AcceptRole);
