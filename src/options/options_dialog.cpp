@@ -54,6 +54,7 @@ OptionsDialog::OptionsDialog(
     , m_context(context)
     , m_form(context)
     , m_serial(context, std::move(portDevices))
+    , m_profiles(context)
     , m_portTest(std::make_unique<PortTest>(std::move(makePort)))
 {
     m_form.machine().setSerialReset(&resetSerialSettings);
@@ -67,7 +68,14 @@ OptionsDialog::OptionsDialog(
     m_tabs->addTab(buildMachinePage(), text(kMachinePage1TitleId, kMachinePage1Title));
     m_tabs->addTab(buildMachine2Page(), text(kMachinePage2TitleId, kMachinePage2Title));
     // The port stays open only while its page is in view.
-    connect(m_tabs, &QTabWidget::currentChanged, this, [this] { stopPortTest(); });
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this](int page) {
+        stopPortTest();
+        // A damaged profile file is told where its profiles are chosen, once.
+        const std::string damaged = page == 1 ? m_profiles.takeLoadMessage() : std::string();
+        if (!damaged.empty())
+            m_context.boxes.show(
+                {damaged, m_context.texts.text(65470, "Error"), MessageIcon::Warning, MessageButtons::Ok});
+    });
 
     m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
     m_buttons->button(QDialogButtonBox::Ok)->setText(text(72120, "*OK"));

@@ -3,6 +3,7 @@
 // machine. It shows what its forms say and hands every change to them; OK and Apply
 // store (and have the controller write), Cancel takes back what was not applied.
 
+#include "options/control_profile_form.h"
 #include "options/options_dialog_form.h"
 #include "options/options_port_test.h"
 #include "options/options_serial_form.h"
@@ -45,6 +46,9 @@ public:
 
     OptionsDialogForm& form() { return m_form; }
     OptionsSerialForm& serialForm() { return m_serial; }
+    ControlProfileForm& profileForm() { return m_profiles; }
+    // "*Profil bearbeiten...": the editor of the chosen profile, modal.
+    void editProfileCommand();
 
     void accept() override;
     void reject() override;
@@ -98,6 +102,7 @@ private:
     OptionsDialogContext& m_context;
     OptionsDialogForm m_form;
     OptionsSerialForm m_serial; // the port devices it edits are applied and dropped with the form
+    ControlProfileForm m_profiles;
     bool m_filling = false;
     bool m_committing = false;
     QLineEdit* m_refusedField = nullptr; // the field whose text was refused last, and that text
@@ -128,6 +133,8 @@ private:
     QLabel* m_parallelsLabel = nullptr;
     QPlainTextEdit* m_parallels = nullptr;
 
+    QComboBox* m_profile = nullptr;
+    QPushButton* m_editProfile = nullptr;
     QRadioButton* m_sendSet = nullptr;
     QRadioButton* m_receiveSet = nullptr;
     QComboBox* m_port = nullptr;

@@ -2,6 +2,7 @@
 // machine page: NC formats, editor, dwell and memory, keyword colours, coolant tanks.
 
 #include "common/file_dialogs.h"
+#include "options/control_profile_dialog.h"
 #include "options/options_dialog.h"
 
 #include <QButtonGroup>
@@ -78,6 +79,26 @@ QWidget* OptionsDialog::buildSerialGroup()
     auto* group = new QGroupBox(text(72130, "*RS232 Einstellungen"));
     group->setAccessibleName(group->title());
     auto* outer = new QVBoxLayout(group);
+
+    // How the machine's control frames and paces a program: one choice per machine.
+    auto* profileRow = new QHBoxLayout;
+    auto* profileLabel = new QLabel(text(94700, "*Steuerungsprofil:"));
+    m_profile = new QComboBox;
+    nameAfter(m_profile, profileLabel);
+    m_editProfile = new QPushButton(text(94701, "*Profil bearbeiten..."));
+    m_editProfile->setAccessibleName(m_editProfile->text());
+    m_editProfile->setAutoDefault(false);
+    profileRow->addWidget(profileLabel);
+    profileRow->addWidget(m_profile, 1);
+    profileRow->addWidget(m_editProfile);
+    outer->addLayout(profileRow);
+    connect(m_profile, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (m_filling || index < 0)
+            return;
+        m_profiles.choose(index);
+        pageChanged();
+    });
+    connect(m_editProfile, &QPushButton::clicked, this, &OptionsDialog::editProfileCommand);
 
     auto* directions = new QHBoxLayout;
     m_sendSet = new QRadioButton(text(72137, "*Send"));
@@ -209,6 +230,7 @@ void OptionsDialog::fillSerialGroup()
         m_sendSet->setChecked(serial.direction() == PortDirection::Send);
         m_receiveSet->setChecked(serial.direction() == PortDirection::Receive);
     }
+    fillCombo(m_profile, m_profiles.entries(), m_profiles.currentIndex());
     fillCombo(m_port, serial.portEntries(), serial.portIndex());
     fillCombo(m_baud, numberEntries(kSerialBaudRates), serial.baudIndex());
     fillCombo(m_dataBits, numberEntries(kSerialDataBits), serial.dataBitsIndex());
@@ -230,6 +252,24 @@ void OptionsDialog::fillSerialGroup()
     setText(m_transferTimeout, serial.transferTimeoutText());
     m_xonLimit->setEnabled(serial.limitsEditable());
     m_xoffLimit->setEnabled(serial.limitsEditable());
+    m_filling = wasFilling;
+}
+
+void OptionsDialog::editProfileCommand()
+{
+    ControlProfileDialog editor(m_profiles, m_context.texts, m_profile->currentIndex(), this);
+    if (editor.exec() != QDialog::Accepted)
+        return;
+    const std::vector<std::string> names = m_profiles.entries();
+    const auto saved = std::find(names.begin(), names.end(), editor.savedName());
+    if (saved != names.end()) {
+        // A profile saved in the editor is the one the machine is meant to use.
+        m_profiles.choose(static_cast<int>(saved - names.begin()));
+        pageChanged();
+    }
+    const bool wasFilling = m_filling;
+    m_filling = true;
+    fillCombo(m_profile, m_profiles.entries(), m_profiles.currentIndex());
     m_filling = wasFilling;
 }
 

@@ -503,6 +503,42 @@ bool PosixSerialPort::write(const std::uint8_t* data, std::size_t size, std::siz
     return true;
 }
 
+bool PosixSerialPort::queueWrite(const std::uint8_t* data, std::size_t size, std::size_t& accepted)
+{
+    accepted = 0;
+    if (m_fd < 0) {
+        return fail(EBADF);
+    }
+    if (m_cancelled) {
+        return fail(ECANCELED);
+    }
+    while (accepted < size) {
+        const ssize_t n = ::write(m_fd, data + accepted, size - accepted);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            if (errno == EAGAIN) {
+                return true; // the queue is full; the caller comes back later
+            }
+            return fail(errno);
+        }
+        accepted += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool PosixSerialPort::outputQueued(std::size_t& bytes)
+{
+    bytes = 0;
+    int queued = 0;
+    if (m_fd < 0 || ioctl(m_fd, TIOCOUTQ, &queued) != 0) {
+        return false;
+    }
+    bytes = static_cast<std::size_t>(std::max(queued, 0));
+    return true;
+}
+
 ReadResult PosixSerialPort::readByte(std::uint8_t& byte)
 {
     if (m_readPos < m_readEnd) {

@@ -1,5 +1,7 @@
 #include "serial/serial_jobs.h"
 
+#include "serial/remote_request.h"
+
 #include "common/number_format.h"
 #include "common/text_lookup.h"
 #include "state/state_blocks.h"
@@ -245,6 +247,9 @@ void ReceiveJob::run(NcTextBuffer& buffer)
     control.waiting = 0;
 
     ReceiveTarget target {std::span<char>(buffer.narrowText, sizeof buffer.narrowText), 0};
+    ReceiveEndWatch endWatch(m_endPattern);
+    if (endWatch.valid())
+        target.endWatch = &endWatch;
     std::uint32_t total = 0;
     const bool ok = ReceiveToBuffer(m_port, m_state, m_events, m_texts, target, total);
     m_latch.passed(m_port);

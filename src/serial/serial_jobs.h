@@ -14,6 +14,7 @@
 #include <functional>
 #include <mutex>
 #include <span>
+#include <string>
 #include <thread>
 
 namespace kvt {
@@ -119,6 +120,9 @@ public:
     bool waitFinished(std::chrono::milliseconds timeout) { return m_runner.waitFinished(timeout); }
     bool succeeded() const { return m_succeeded; }
     std::uint32_t total() const { return m_total; }
+    // The control profile's end-of-receive pattern for the receives started after this
+    // call; empty = only the idle time-out ends a receive.
+    void setEndPattern(std::string pattern) { m_endPattern = std::move(pattern); }
 
 private:
     void run(NcTextBuffer& buffer);
@@ -130,6 +134,7 @@ private:
     PortCancelLatch m_latch;
     std::atomic<bool> m_succeeded {false};
     std::atomic<std::uint32_t> m_total {0};
+    std::string m_endPattern; // written only while no receive runs
     JobRunner m_runner;
 };
 

@@ -1,5 +1,7 @@
 #include "serial/serial_link.h"
 
+#include "serial/remote_request.h"
+
 #include "common/number_format.h"
 #include "common/text_lookup.h"
 
@@ -262,6 +264,9 @@ void ReceiveWorker(SerialPort& port, std::atomic<std::uint32_t>& counter, std::u
             }
             counter.store(total, std::memory_order_relaxed);
             idle = 0;
+            if (target.endWatch && target.endWatch->feed(static_cast<char>(byte))) {
+                break;
+            }
         } else {
             ++idle;
             if (idle > limit) {

@@ -132,9 +132,14 @@ bool SendBuffer(
 
 // Where a receive stores its text: a zero-filled area whose last byte always stays the
 // terminating zero. end is the length of the text stored so far.
+class ReceiveEndWatch;
+
 struct ReceiveTarget {
     std::span<char> text;
     std::size_t end = 0;
+    // When set, a receive also ends as soon as the bytes end a program by the
+    // profile's end-of-receive pattern, without waiting for the line to fall silent.
+    ReceiveEndWatch* endWatch = nullptr;
 };
 
 // The most empty reads in a row a receive waits for: ten minutes of silence at the

@@ -122,6 +122,21 @@ public:
     virtual bool write(const std::uint8_t* data, std::size_t size, std::size_t& written) = 0;
     virtual ReadResult readByte(std::uint8_t& byte) = 0;
 
+    // Hands bytes to the driver's output queue without waiting for them to leave;
+    // accepted counts what the queue took (fewer, or none, when it is full). A feed that
+    // paces itself uses this with outputQueued() to keep only a few bytes on their way.
+    // The default writes and waits, which is slower but never sends more.
+    virtual bool queueWrite(const std::uint8_t* data, std::size_t size, std::size_t& accepted)
+    {
+        return write(data, size, accepted);
+    }
+    // Bytes still waiting in the driver's output queue; false when the driver cannot tell.
+    virtual bool outputQueued(std::size_t& bytes)
+    {
+        bytes = 0;
+        return false;
+    }
+
     virtual bool setEventMask(std::uint32_t mask) = 0; // line_event bits
     // Blocks until an event of the mask occurs; events receives the line_event bits.
     virtual bool waitEvent(std::uint32_t& events) = 0;

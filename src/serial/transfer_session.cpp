@@ -23,6 +23,8 @@ TransferSession::TransferSession(PortFactory makePort, JobEvents& events, const 
     , m_receiveJob(*m_port, m_state, events, texts)
     , m_progress(m_state, events, texts)
     , m_monitor(*m_port, m_state, events)
+    , m_dripFeed(*m_port, events)
+    , m_listener(*m_port, events)
 {
 }
 
@@ -44,6 +46,13 @@ void TransferSession::setMachine(const MachineRecord& machine)
 
 void TransferSession::stopAll()
 {
+    m_dripFeed.stop();
+    m_dripFeeding = false;
+    if (m_listening) {
+        m_listener.stop();
+        m_listening = false;
+        m_sending = false;
+    }
     m_monitor.stop();
     m_sendJob.stop();
     m_receiveJob.stop();
@@ -54,6 +63,69 @@ void TransferSession::clearIndicators()
 {
     for (int i = 0; i < kIndicatorCount; ++i)
         m_state.indicators[i] = 0;
+    UpdateIndicatorMarks(m_state, nullptr);
+}
+
+std::uint32_t TransferSession::sendLineRate() const
+{
+    // A stored rate the port does not take (0 in a machine never set up) leaves the
+    // driver's rate on the line: pace by what the open port really runs at.
+    LineSettings line;
+    if (m_port->isOpen() && m_port->lineSettings(line))
+        return lineBytesPerSecond(line.baudRate, line.byteSize, line.parity != kParityNone, line.stopBits);
+    std::uint8_t stopBits = 0;
+    ConvertStopBits(m_send.stopBits, stopBits);
+    return lineBytesPerSecond(
+        m_send.baudRate, static_cast<std::uint8_t>(m_send.dataBits & 0xFF), (m_send.parity & 0xFF) != 0, stopBits);
+}
+
+SessionResult TransferSession::startDripFeed(ControlProfile profile, FramedProgram program)
+{
+    if (!portAvailable() || m_sending || m_receiveArmed)
+        return SessionResult::NotPossible;
+    const SessionResult opened = openForSending();
+    if (opened != SessionResult::Done)
+        return opened;
+    if (!m_dripFeed.start(std::move(profile), std::move(program), sendLineRate()))
+        return SessionResult::NotPossible;
+    m_sending = true;
+    m_dripFeeding = true;
+    m_state.setIndicator(Indicator::Sending, 1);
+    UpdateIndicatorMarks(m_state, nullptr);
+    return SessionResult::Done;
+}
+
+SessionResult TransferSession::startListening(ControlProfile profile)
+{
+    if (!portAvailable() || m_sending || m_receiveArmed)
+        return SessionResult::NotPossible;
+    const SessionResult opened = openForSending();
+    if (opened != SessionResult::Done)
+        return opened;
+    if (!m_listener.start(std::move(profile), sendLineRate()))
+        return SessionResult::NotPossible;
+    m_sending = true;
+    m_listening = true;
+    return SessionResult::Done;
+}
+
+void TransferSession::stopListening()
+{
+    if (!m_listening)
+        return;
+    m_listener.stop();
+    m_listening = false;
+    m_sending = false;
+}
+
+void TransferSession::dripFeedFinished()
+{
+    m_dripFeed.stop();
+    if (!m_dripFeeding)
+        return;
+    m_dripFeeding = false;
+    m_sending = false;
+    m_state.setIndicator(Indicator::Sending, 0);
     UpdateIndicatorMarks(m_state, nullptr);
 }
 

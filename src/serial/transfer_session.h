@@ -7,6 +7,8 @@
 // Every stop waits at most the jobs' grace time and then cancels the port, so no call
 // here blocks for longer than that.
 
+#include "serial/drip_feed_job.h"
+#include "serial/request_listener.h"
 #include "serial/serial_jobs.h"
 #include "serial/serial_link.h"
 #include "serial/serial_settings.h"
@@ -73,6 +75,8 @@ public:
     // sending. The received text stays in the buffer (length bytes).
     void receiveFinished();
     bool receiveArmed() const { return m_receiveArmed; }
+    // The end-of-receive pattern of the machine's control profile, for the next receives.
+    void setReceiveEndPattern(std::string pattern) { m_receiveJob.setEndPattern(std::move(pattern)); }
     // The first byte has arrived and the receive is not yet finished.
     bool receiving() const { return m_receiveArmed && m_state.receiveControl.receiving.load() != 0; }
     // Escape during a receive: the read loop ends now; what arrived is reported.
@@ -81,6 +85,22 @@ public:
     void stopWaiting();
     // "*Übertragung abbrechen": ends the send or the receive, then the buffer is emptied.
     void cancel();
+
+    // Drip-feed over the send port (opened for sending first): refused while a receive
+    // is armed or a send runs, or without the port. Counts as sending until
+    // dripFeedFinished(), after kMessageDripFeedFinished.
+    SessionResult startDripFeed(ControlProfile profile, FramedProgram program);
+    void dripFeedFinished();
+    bool dripFeeding() const { return m_dripFeeding; }
+    DripFeedJob& dripFeed() { return m_dripFeed; }
+    // Listening for the control's requests over the send port: refused like a drip-feed;
+    // counts as sending until stopListening().
+    SessionResult startListening(ControlProfile profile);
+    void stopListening();
+    bool listening() const { return m_listening; }
+    RequestListener& listener() { return m_listener; }
+    // Bytes per second of the line: the open port's settings, else the stored send set's.
+    std::uint32_t sendLineRate() const;
 
     // Ends every job and closes the port.
     void shutDown();
@@ -106,11 +126,15 @@ private:
     PortState m_portState = PortState::Closed;
     bool m_sending = false;
     bool m_receiveArmed = false;
+    bool m_dripFeeding = false;
+    bool m_listening = false;
     // The jobs last: each ends its thread before the members it uses go.
     SendJob m_sendJob;
     ReceiveJob m_receiveJob;
     ReceiveProgressMonitor m_progress;
     ModemStatusMonitor m_monitor;
+    DripFeedJob m_dripFeed;
+    RequestListener m_listener;
 };
 
 } // namespace kvt

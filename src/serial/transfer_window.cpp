@@ -5,14 +5,19 @@
 #include "common/file_dialogs.h"
 #include "common/message_boxes.h"
 #include "common/number_format.h"
+#include "common/report_writer.h"
 #include "common/text_lookup.h"
+#include "serial/control_profile.h"
+#include "serial/drip_feed_panel.h"
 #include "serial/nc_editor_launcher.h"
 #include "serial/nc_external_editor.h"
 #include "serial/nc_renumber_dialog.h"
 #include "serial/nc_text.h"
 #include "serial/nc_tool_check.h"
 #include "serial/nc_workers.h"
+#include "serial/restart_dialog.h"
 #include "serial/transfer_form.h"
+#include "serial/transfer_log.h"
 #include "state/open_dialog_data.h"
 #include "state/page_ids.h"
 
@@ -40,6 +45,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 
 namespace kvt {
 
@@ -301,6 +307,7 @@ void TransferWindow::setUpMachine()
     m_colourTable = NcColourTable(*m);
     m_editor->setReadOnly(!internalMode());
     m_session->setMachine(*m);
+    m_session->setReceiveEndPattern(controlProfile().receiveEndPattern);
     if (!m_session->portAvailable()) {
         // Only an empty editor shows the missing port: a program in it stays.
         if (m_file.empty() && !m_modified && m_editor->document()->isEmpty())
@@ -650,8 +657,11 @@ void TransferWindow::sendFinished()
 {
     if (!m_session->sending())
         return; // already cancelled
+    const std::uint32_t bytes = m_session->linkState().sendLength;
     m_session->sendFinished();
     m_cancelEnabled = false;
+    logTransfer(
+        static_cast<int>(TransferKind::Send), pathToUtf8(m_file), bytes, static_cast<int>(TransferOutcome::Done));
     updateStatus();
     takePendingMachine();
 }
@@ -713,6 +723,7 @@ void TransferWindow::receiveFinished()
     updateCaption();
     updateStatus();
     if (m_buffer->length == 0) {
+        logTransfer(static_cast<int>(TransferKind::Receive), {}, 0, static_cast<int>(TransferOutcome::Failed));
         takePendingMachine();
         return;
     }
@@ -729,6 +740,8 @@ void TransferWindow::receiveFinished()
             showBox({saved.message, lookup(nc_text_ids::kError).toStdString(), MessageIcon::Error, MessageButtons::Ok});
         }
     }
+    logTransfer(static_cast<int>(TransferKind::Receive), pathToUtf8(m_file), m_buffer->length,
+        static_cast<int>(TransferOutcome::Done), m_file.empty() ? "not saved" : "");
     updateCaption();
     colourWholeText(true);
     takePendingMachine();
@@ -747,6 +760,15 @@ void TransferWindow::stopWaitingCommand()
 
 void TransferWindow::cancelTransferCommand()
 {
+    if (m_session->dripFeeding()) {
+        // The feed ends at its next look round and reports, with the line to restart from.
+        m_session->dripFeed().cancel();
+        return;
+    }
+    if (m_session->listening()) {
+        stopListeningCommand();
+        return;
+    }
     if (!m_session->sending() && !m_session->receiveArmed())
         return;
     m_session->cancel();
@@ -787,6 +809,12 @@ void TransferWindow::onJobMessage(int message)
         break;
     case kMessageReceiveFinished:
         receiveFinished();
+        break;
+    case kMessageDripFeedFinished:
+        dripFeedFinished();
+        break;
+    case kMessageRequestEvent:
+        requestEvents();
         break;
     case kMessageColouringFinished:
         if (auto ranges = m_colourWorker->takeResult())
@@ -946,7 +974,262 @@ QMenu* TransferWindow::buildMoreMenu(QWidget* parent)
     add(ids::kStopWaiting, m_stopWaitingEnabled && m_session->receiveArmed(), &TransferWindow::stopWaitingCommand);
     add(ids::kCancelTransfer, m_cancelEnabled, &TransferWindow::cancelTransferCommand);
     add(ids::kSendOnCts, port && !busy && !m_file.empty(), &TransferWindow::sendOnCtsCommand);
+    menu->addSeparator();
+    QAction* drip = menu->addAction(QString::fromStdString(texts().text(94817, "*Drip-Feed: Datei senden...")));
+    drip->setEnabled(port && !busy && m_chooseFile);
+    connect(drip, &QAction::triggered, this, &TransferWindow::dripFeedCommand, Qt::QueuedConnection);
+    QAction* restart
+        = menu->addAction(QString::fromStdString(texts().text(94820, "*Neustart: Datei ab Satz senden...")));
+    restart->setEnabled(port && !busy && m_chooseFile);
+    connect(restart, &QAction::triggered, this, &TransferWindow::restartCommand, Qt::QueuedConnection);
+    QAction* listen
+        = menu->addAction(QString::fromStdString(texts().text(94843, "*Auf Anforderung der Steuerung warten")));
+    listen->setEnabled(port && !busy);
+    connect(listen, &QAction::triggered, this, &TransferWindow::listenCommand, Qt::QueuedConnection);
+    QAction* log = menu->addAction(QString::fromStdString(texts().text(94839, "*Übertragungsprotokoll anzeigen")));
+    connect(log, &QAction::triggered, this, &TransferWindow::showLogCommand, Qt::QueuedConnection);
     return menu;
+}
+
+// --- drip-feed ---------------------------------------------------------------------------
+
+ControlProfile TransferWindow::controlProfile()
+{
+    ControlProfiles profiles;
+    const OpenDialogData* state = controller().state();
+    if (state) {
+        ProfileFileError error;
+        if (!profiles.load(std::filesystem::path(fixedText(state->dataDirectory)), error)) {
+            showBox({cformat(texts().text(94736,
+                                 "*Die Datei der Steuerungsprofile ist beschädigt (Zeile %u: %s). Es gelten die "
+                                 "eingebauten Profile; die Datei wird beim nächsten Speichern als "
+                                 "ControlProfiles.txt.bad aufbewahrt."),
+                         static_cast<unsigned>(error.line), error.text),
+                lookup(nc_text_ids::kError).toStdString(), MessageIcon::Warning, MessageButtons::Ok});
+        }
+    }
+    const MachineRecord* m = machine();
+    return profiles.resolve(m ? MachineProfileName(*m) : std::string());
+}
+
+std::string TransferWindow::readProgram(const std::filesystem::path& path)
+{
+    // Any size the disk gives, up to a limit no NC program comes near: the feed keeps
+    // the whole program in memory to tell lines and restart points.
+    constexpr std::uintmax_t kLargestProgram = 1024ull * 1024 * 1024;
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    std::ifstream in(path, std::ios::binary);
+    std::string text;
+    if (!ec && size <= kLargestProgram && in) {
+        text.resize(static_cast<std::size_t>(size));
+        in.read(text.data(), static_cast<std::streamsize>(size));
+    }
+    if (ec || size > kLargestProgram || !in || text.empty()) {
+        showBox({texts().text(94818, "*Die Datei kann nicht gelesen werden: ") + pathToUtf8(path),
+            lookup(nc_text_ids::kError).toStdString(), MessageIcon::Error, MessageButtons::Ok});
+        return {};
+    }
+    return text;
+}
+
+std::filesystem::path TransferWindow::transferLog() const
+{
+    const OpenDialogData* state = controller().state();
+    if (!state)
+        return {};
+    const std::filesystem::path folder(fixedText(state->dataDirectory));
+    return folder.empty() ? std::filesystem::path() : transferLogPath(folder, m_machine);
+}
+
+void TransferWindow::logTransfer(
+    int kind, const std::string& file, std::uint64_t bytes, int outcome, const std::string& note)
+{
+    const std::filesystem::path log = transferLog();
+    if (log.empty())
+        return;
+    TransferLogEntry entry;
+    entry.when = clock().localTime();
+    entry.kind = static_cast<TransferKind>(kind);
+    entry.file = file;
+    entry.bytes = bytes;
+    entry.outcome = static_cast<TransferOutcome>(outcome);
+    entry.note = note;
+    // A log that cannot be written must not stop the shop floor: the transfer itself
+    // is done; the status line says nothing about the log.
+    appendTransferLog(log, entry);
+}
+
+void TransferWindow::listenCommand()
+{
+    if (!m_session->portAvailable() || m_session->sending() || m_session->receiveArmed())
+        return;
+    const SessionResult result = m_session->startListening(controlProfile());
+    if (result != SessionResult::Done) {
+        tell(result);
+        return;
+    }
+    if (!m_requestPanel) {
+        m_requestPanel = new RequestPanel(texts(), this);
+        m_requestPanel->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_requestPanel, &RequestPanel::stopRequested, this, &TransferWindow::stopListeningCommand);
+    }
+    m_requestPanel->addLine(QString::fromStdString(texts().text(94844, "*Warte auf Anforderungen der Steuerung ...")));
+    m_requestPanel->show();
+    updateStatus();
+}
+
+void TransferWindow::stopListeningCommand()
+{
+    if (m_session->listening()) {
+        m_session->stopListening();
+        requestEvents(); // what happened until the end
+    }
+    if (m_requestPanel) {
+        RequestPanel* panel = m_requestPanel;
+        m_requestPanel = nullptr;
+        panel->close();
+    }
+    updateStatus();
+    takePendingMachine();
+}
+
+void TransferWindow::requestEvents()
+{
+    for (const RequestEvent& e : m_session->listener().takeEvents()) {
+        const std::string file = pathToUtf8(e.file.filename());
+        std::string line;
+        TransferOutcome outcome = TransferOutcome::Done;
+        switch (e.kind) {
+        case RequestEvent::Kind::Asked:
+            line = cformat(texts().text(94845, "*Anforderung %s: %s wird gesendet"), e.number, file);
+            break;
+        case RequestEvent::Kind::Unknown:
+            line = cformat(texts().text(94846, "*Anforderung %s: keine Datei gefunden, keine Antwort"), e.number);
+            outcome = TransferOutcome::Failed;
+            break;
+        case RequestEvent::Kind::Sent:
+            line = cformat(
+                texts().text(94847, "*%s gesendet: %llu Bytes"), file, static_cast<unsigned long long>(e.bytes));
+            break;
+        case RequestEvent::Kind::Broken:
+            line = cformat(texts().text(94848, "*%s nicht gesendet"), file);
+            outcome = TransferOutcome::Cancelled;
+            break;
+        case RequestEvent::Kind::LinkLost:
+            line = texts().text(94849, "*Die Verbindung zur Steuerung ist unterbrochen.");
+            outcome = TransferOutcome::LinkLost;
+            break;
+        }
+        if (m_requestPanel)
+            m_requestPanel->addLine(QString::fromStdString(line));
+        if (e.kind != RequestEvent::Kind::Asked)
+            logTransfer(static_cast<int>(TransferKind::Request), file, e.bytes, static_cast<int>(outcome),
+                e.number.empty() ? std::string() : "request " + e.number);
+        if (e.kind == RequestEvent::Kind::LinkLost) {
+            // The listener has ended; the panel keeps the message until it is closed.
+            m_session->stopListening();
+            updateStatus();
+        }
+    }
+}
+
+void TransferWindow::showLogCommand()
+{
+    const std::filesystem::path log = transferLog();
+    std::error_code ec;
+    if (log.empty() || !std::filesystem::exists(log, ec)) {
+        showBox({texts().text(94837, "*Für diese Maschine wurde noch nichts übertragen."),
+            texts().text(94838, "*Übertragungsprotokoll"), MessageIcon::Information, MessageButtons::Ok});
+        return;
+    }
+    viewer().open(log);
+}
+
+void TransferWindow::dripFeedCommand()
+{
+    if (!m_chooseFile || !m_session->portAvailable() || m_session->sending() || m_session->receiveArmed())
+        return;
+    const std::filesystem::path path = m_chooseFile(false);
+    if (path.empty())
+        return;
+    const std::string text = readProgram(path);
+    if (text.empty())
+        return;
+    if (startDripFeed(text, pathToUtf8(path.stem()))) {
+        m_dripFile = path;
+        m_dripRestartLine = 0;
+    }
+}
+
+void TransferWindow::restartCommand()
+{
+    if (!m_chooseFile || !m_session->portAvailable() || m_session->sending() || m_session->receiveArmed())
+        return;
+    const std::filesystem::path path = m_chooseFile(false);
+    if (path.empty())
+        return;
+    const std::string text = readProgram(path);
+    if (text.empty())
+        return;
+    const std::size_t suggested = path == m_dripFile ? m_dripRestartLine : 0;
+    const std::string name = pathToUtf8(path.stem());
+    if (m_runRestart) {
+        m_runRestart(text, suggested, name);
+        return;
+    }
+    RestartDialog dialog(
+        text, suggested, texts(),
+        [this, name, path](const std::string& program) {
+            if (!startDripFeed(program, name))
+                return false;
+            m_dripFile.clear(); // its lines are the restarted text's, not the file's
+            return true;
+        },
+        this);
+    dialog.exec();
+}
+
+bool TransferWindow::startDripFeed(const std::string& text, const std::string& programName)
+{
+    ControlProfile profile = controlProfile();
+    FramedProgram program = frameProgram(profile, text, programName);
+    const SessionResult result = m_session->startDripFeed(std::move(profile), std::move(program));
+    if (result != SessionResult::Done) {
+        tell(result);
+        return false;
+    }
+    m_cancelEnabled = true;
+    if (!m_dripPanel) {
+        m_dripPanel = new DripFeedPanel(m_session->dripFeed(), texts(), this);
+        m_dripPanel->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_dripPanel->show();
+    updateButtons();
+    updateStatus();
+    return true;
+}
+
+void TransferWindow::dripFeedFinished()
+{
+    const DripFeedProgress end = m_session->dripFeed().progress();
+    const std::size_t restart = m_session->dripFeed().restartLine();
+    m_dripRestartLine = end.state == DripFeedState::Finished ? 0 : restart;
+    m_session->dripFeedFinished();
+    m_cancelEnabled = false;
+    if (m_dripPanel)
+        m_dripPanel->close();
+    updateButtons();
+    updateStatus();
+    const bool done = end.state == DripFeedState::Finished;
+    const TransferOutcome outcome = done       ? TransferOutcome::Done
+        : end.state == DripFeedState::LinkLost ? TransferOutcome::LinkLost
+                                               : TransferOutcome::Cancelled;
+    logTransfer(static_cast<int>(TransferKind::DripFeed),
+        pathToUtf8(m_dripFile.empty() ? "restart" : m_dripFile.filename()), end.bytesSent, static_cast<int>(outcome),
+        done ? std::string() : cformat("restart line %u", static_cast<unsigned>(restart)));
+    showBox({dripFeedEndMessage(end, restart, texts()), texts().text(94813, "*Drip-Feed"),
+        done ? MessageIcon::Information : MessageIcon::Warning, MessageButtons::Ok});
 }
 
 QString TransferWindow::sendTooltip() const

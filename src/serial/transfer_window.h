@@ -6,9 +6,11 @@
 // through queued calls.
 
 #include "app/function_window.h"
+#include "serial/drip_feed_panel.h"
 #include "serial/nc_colour.h"
 #include "serial/nc_editor_texts.h"
 #include "serial/qt_job_events.h"
+#include "serial/request_panel.h"
 #include "serial/transfer_session.h"
 
 #include <QPointer>
@@ -30,6 +32,7 @@ class NcColourWorker;
 class NcEditorLauncher;
 class NcRenumberDialog;
 class NcWorkerEvents;
+struct ControlProfile;
 
 class TransferWindow final : public FunctionWindow {
     Q_OBJECT
@@ -59,6 +62,32 @@ public:
     void stopWaitingCommand();
     void cancelTransferCommand();
     void sendOnCtsCommand();
+    // "*Drip-Feed: Datei senden...": asks for a file and feeds it from the disk, so a
+    // program larger than the editor or the control's memory goes as the control runs.
+    void dripFeedCommand();
+    // Feeds the text with the machine's control profile; false when it did not start.
+    bool startDripFeed(const std::string& text, const std::string& programName);
+    // Reads a program for a feed; empty after telling the user it cannot be read.
+    std::string readProgram(const std::filesystem::path& path);
+    void logTransfer(int kind, const std::string& file, std::uint64_t bytes, int outcome, const std::string& note = {});
+    DripFeedPanel* dripFeedPanel() const { return m_dripPanel; }
+    // "*Neustart: Datei ab Satz senden...": asks for a file, then the restart dialog
+    // feeds the preamble and the rest of it. After a feed of that file broke off, the
+    // dialog starts at the line the feed named.
+    void restartCommand();
+    // Makes the restart dialog for a program; tests replace it to answer the dialog.
+    using RestartRunner
+        = std::function<void(const std::string& program, std::size_t suggestedLine, const std::string& programName)>;
+    void setRestartRunner(RestartRunner runner) { m_runRestart = std::move(runner); }
+    // "*Auf Anforderung der Steuerung warten": listens until the panel's "*Warten beenden".
+    void listenCommand();
+    void stopListeningCommand();
+    RequestPanel* requestPanel() const { return m_requestPanel; }
+    // "*Übertragungsprotokoll anzeigen": the machine's transfer log in the text viewer.
+    void showLogCommand();
+    std::filesystem::path transferLog() const; // empty without a data folder
+    // The machine's control profile, from the profile file of the data folder.
+    ControlProfile controlProfile();
     void escapePressed();
 
     bool mayClose() override;
@@ -107,6 +136,8 @@ private:
     void onJobMessage(int message);
     void sendFinished();
     void receiveFinished();
+    void dripFeedFinished();
+    void requestEvents();
     void colourWholeText(bool ask);
     void applyColours(const std::vector<ColourRange>& ranges);
     void recolourTick();
@@ -122,6 +153,11 @@ private:
     FileChooser m_chooseFile;
     NcEditorLauncher* m_launcher = nullptr;
     QPointer<NcRenumberDialog> m_renumber;
+    QPointer<DripFeedPanel> m_dripPanel;
+    RestartRunner m_runRestart;
+    QPointer<RequestPanel> m_requestPanel;
+    std::filesystem::path m_dripFile; // the file of the last drip-feed, and where it broke off
+    std::size_t m_dripRestartLine = 0;
 
     QPushButton* m_chooseButton = nullptr;
     QPushButton* m_editButton = nullptr;

@@ -37,8 +37,16 @@ PtyPair::PtyPair()
 
 PtyPair::~PtyPair()
 {
-    ::close(m_master);
+    closeMaster();
     ::close(m_slave);
+}
+
+void PtyPair::closeMaster()
+{
+    if (m_master >= 0) {
+        ::close(m_master);
+        m_master = -1;
+    }
 }
 
 void PtyPair::writeAll(const std::string& bytes)

@@ -40,6 +40,8 @@ public:
     int slave() const { return m_slave; }
 
     void writeAll(const std::string& bytes);
+    // The control hangs up: the port sees the line drop.
+    void closeMaster();
     // Reads until count bytes arrived or nothing came for idle; returns what arrived.
     std::string readFor(std::size_t count, std::chrono::milliseconds idle = 1000ms);
 

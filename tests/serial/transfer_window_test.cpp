@@ -421,14 +421,18 @@ TEST_F(TransferWindowTest, TheMoreMenuGreysWhatCannotRunNow)
         (Entries {{"*Text-Farben anwenden", false}, {"*Zeilen neu durchzählen", false},
             {"*Werkzeugdaten in NC File aktualisieren", false}, {"*Datei empfangen vormerken", true},
             {"*Warten auf Empfang beenden", false}, {"*Übertragung abbrechen", false},
-            {"*Senden, sobald die Steuerung bereit ist (CTS)", false}}));
+            {"*Senden, sobald die Steuerung bereit ist (CTS)", false}, {"*Drip-Feed: Datei senden...", true},
+            {"*Neustart: Datei ab Satz senden...", true}, {"*Auf Anforderung der Steuerung warten", true},
+            {"*Übertragungsprotokoll anzeigen", true}}));
 
     window()->armReceiveCommand();
     EXPECT_EQ(entries(),
         (Entries {{"*Text-Farben anwenden", false}, {"*Zeilen neu durchzählen", false},
             {"*Werkzeugdaten in NC File aktualisieren", false}, {"*Datei empfangen vormerken", false},
             {"*Warten auf Empfang beenden", true}, {"*Übertragung abbrechen", false},
-            {"*Senden, sobald die Steuerung bereit ist (CTS)", false}}));
+            {"*Senden, sobald die Steuerung bereit ist (CTS)", false}, {"*Drip-Feed: Datei senden...", false},
+            {"*Neustart: Datei ab Satz senden...", false}, {"*Auf Anforderung der Steuerung warten", false},
+            {"*Übertragungsprotokoll anzeigen", true}}));
     pty.writeAll("N1");
     ASSERT_TRUE(pumpUntil([this] { return window()->cancelEnabled(); }));
     EXPECT_FALSE(window()->stopWaitingEnabled());

@@ -1,0 +1,328 @@
+#include "serial/nc_restart.h"
+
+#include "common/number_format.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace kvt {
+
+namespace {
+
+struct Word {
+    char letter;
+    std::string value; // as written: "01", "54.1", "-5."
+    std::string text() const { return std::string(1, letter) + value; }
+};
+
+std::vector<std::string_view> splitLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    std::size_t begin = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            lines.push_back(text.substr(begin, i - begin));
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            begin = i + 1;
+        }
+    }
+    if (begin < text.size())
+        lines.push_back(text.substr(begin));
+    return lines;
+}
+
+// The line without its comments: "(...)" anywhere, ";" to the end.
+std::string withoutComments(std::string_view line)
+{
+    std::string out;
+    int depth = 0;
+    for (const char c : line) {
+        if (c == '(') {
+            ++depth;
+        } else if (c == ')' && depth > 0) {
+            --depth;
+        } else if (depth == 0) {
+            if (c == ';')
+                break;
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::vector<Word> wordsOf(std::string_view line)
+{
+    const std::string code = withoutComments(line);
+    std::vector<Word> words;
+    std::size_t i = 0;
+    while (i < code.size()) {
+        const auto c = static_cast<unsigned char>(code[i]);
+        if (!std::isalpha(c)) {
+            ++i;
+            continue;
+        }
+        Word word {static_cast<char>(std::toupper(c)), {}};
+        ++i;
+        while (i < code.size() && code[i] == ' ')
+            ++i;
+        while (i < code.size()
+            && (std::isdigit(static_cast<unsigned char>(code[i])) || code[i] == '.' || code[i] == '-'
+                || code[i] == '+'))
+            word.value += code[i++];
+        if (!word.value.empty())
+            words.push_back(std::move(word));
+    }
+    return words;
+}
+
+// "01" -> "1", "054.1" -> "54.1", "00" -> "0": codes compare without leading zeros.
+std::string code(std::string_view value)
+{
+    std::size_t first = 0;
+    while (first + 1 < value.size() && value[first] == '0' && value[first + 1] != '.')
+        ++first;
+    return std::string(value.substr(first));
+}
+
+// The whole-number value of a word ("T05" -> 5); nullopt for anything else.
+std::optional<std::uint32_t> wholeNumber(std::string_view value)
+{
+    if (value.empty() || value.size() > 9)
+        return std::nullopt;
+    std::uint32_t n = 0;
+    for (const char c : value) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        n = n * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+    return n;
+}
+
+bool hasWord(const std::vector<Word>& words, char letter, std::string_view value)
+{
+    return std::any_of(
+        words.begin(), words.end(), [&](const Word& w) { return w.letter == letter && code(w.value) == value; });
+}
+
+const Word* findWord(const std::vector<Word>& words, char letter)
+{
+    const auto it = std::find_if(words.begin(), words.end(), [&](const Word& w) { return w.letter == letter; });
+    return it == words.end() ? nullptr : &*it;
+}
+
+bool isCannedCycle(std::string_view g)
+{
+    return g == "73" || g == "74" || g == "76" || g == "81" || g == "82" || g == "83" || g == "84" || g == "85"
+        || g == "86" || g == "87" || g == "88" || g == "89";
+}
+
+// The block as a cycle is restated: no comment, no block number, single spaces.
+std::string cycleBlock(const std::vector<Word>& words)
+{
+    std::string out;
+    for (const Word& w : words) {
+        if (w.letter == 'N')
+            continue;
+        if (!out.empty())
+            out += ' ';
+        out += w.text();
+    }
+    return out;
+}
+
+void apply(NcModalState& s, const std::vector<Word>& words)
+{
+    for (const Word& w : words) {
+        if (w.letter == 'S')
+            s.spindleSpeed = w.text();
+        else if (w.letter == 'F')
+            s.feed = w.text();
+        else if (w.letter == 'D')
+            s.cutterCompD = w.text();
+        else if (w.letter == 'T')
+            s.nextTool = w.text();
+    }
+    for (const Word& w : words) {
+        const std::string c = code(w.value);
+        if (w.letter == 'G') {
+            if (c == "20" || c == "21")
+                s.units = w.text();
+            else if (c == "17" || c == "18" || c == "19")
+                s.plane = w.text();
+            else if (c == "90" || c == "91")
+                s.distance = w.text();
+            else if (c == "93" || c == "94" || c == "95")
+                s.feedMode = w.text();
+            else if (c == "54.1") {
+                const Word* p = findWord(words, 'P');
+                s.workOffset = w.text() + (p ? " " + p->text() : std::string());
+            } else if (c == "54" || c == "55" || c == "56" || c == "57" || c == "58" || c == "59")
+                s.workOffset = w.text();
+            else if (c == "40")
+                s.cutterComp = w.text();
+            else if (c == "41" || c == "42")
+                s.cutterComp = w.text();
+            else if (c == "43" || c == "44") {
+                s.toolLength = w.text();
+                if (const Word* h = findWord(words, 'H'))
+                    s.toolLengthH = h->text();
+            } else if (c == "49")
+                s.toolLength = w.text();
+            else if (c == "98" || c == "99")
+                s.cannedReturn = w.text();
+            else if (c == "80")
+                s.cannedCycle.clear();
+            else if (isCannedCycle(c))
+                s.cannedCycle = cycleBlock(words);
+            else if (c == "0" || c == "1" || c == "2" || c == "3") {
+                s.motion = w.text();
+                s.cannedCycle.clear(); // a motion of group 1 ends a canned cycle
+            } else if (c == "96" || c == "97")
+                s.spindleMode = w.text();
+        } else if (w.letter == 'M') {
+            if (c == "3" || c == "4" || c == "5")
+                s.spindle = w.text();
+            else if (c == "7")
+                s.mist = true;
+            else if (c == "8")
+                s.flood = true;
+            else if (c == "9")
+                s.mist = s.flood = false;
+            else if (c == "6")
+                s.tool = s.nextTool;
+        }
+    }
+}
+
+std::string joined(std::initializer_list<std::string_view> parts)
+{
+    std::string out;
+    for (std::string_view part : parts) {
+        if (part.empty())
+            continue;
+        if (!out.empty())
+            out += ' ';
+        out += part;
+    }
+    return out;
+}
+
+} // namespace
+
+std::optional<std::size_t> findRestartLine(
+    std::string_view program, RestartBy by, std::uint32_t value, std::uint32_t occurrence)
+{
+    const std::vector<std::string_view> lines = splitLines(program);
+    if (by == RestartBy::Line) {
+        if (value >= 1 && value <= lines.size())
+            return value;
+        return std::nullopt;
+    }
+    // A program without M6 changes tools with the T word itself (a lathe turret).
+    bool usesM6 = false;
+    std::vector<std::vector<Word>> words;
+    words.reserve(lines.size());
+    for (std::string_view line : lines) {
+        words.push_back(wordsOf(line));
+        usesM6 = usesM6 || hasWord(words.back(), 'M', "6");
+    }
+    std::uint32_t seen = 0;
+    std::optional<std::uint32_t> prepared;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::vector<Word>& w = words[i];
+        if (by == RestartBy::BlockNumber) {
+            if (!w.empty() && w.front().letter == 'N' && wholeNumber(w.front().value) == value)
+                return i + 1;
+            continue;
+        }
+        const Word* t = findWord(w, 'T');
+        if (t)
+            prepared = wholeNumber(t->value);
+        const bool change = usesM6 ? hasWord(w, 'M', "6") : t != nullptr;
+        if (change && prepared == value && ++seen == std::max<std::uint32_t>(occurrence, 1))
+            return i + 1;
+    }
+    return std::nullopt;
+}
+
+NcModalState modalStateBefore(std::string_view program, std::size_t line)
+{
+    NcModalState state;
+    const std::vector<std::string_view> lines = splitLines(program);
+    for (std::size_t i = 0; i + 1 < line && i < lines.size(); ++i)
+        apply(state, wordsOf(lines[i]));
+    return state;
+}
+
+std::string restartPreamble(std::string_view program, std::size_t line)
+{
+    const NcModalState s = modalStateBefore(program, line);
+    const std::vector<std::string_view> lines = splitLines(program);
+    const std::vector<Word> at = line >= 1 && line <= lines.size() ? wordsOf(lines[line - 1]) : std::vector<Word> {};
+    // Restarting at a tool change: the program sets spindle, coolant and compensation
+    // for the new tool itself; the old tool's would only run before the change.
+    const bool toolChangeHere = hasWord(at, 'M', "6");
+    const Word* block = !at.empty() && at.front().letter == 'N' ? &at.front() : nullptr;
+
+    std::vector<std::string> out;
+    out.push_back(cformat(
+        "(RESTART LINE %u%s)", static_cast<unsigned>(line), block ? std::string(" ") + block->text() : std::string()));
+    // Units first: every length and feed after them is read in them.
+    if (!s.units.empty())
+        out.push_back(s.units);
+    out.push_back(joined({s.plane, "G40", "G49", "G80", s.distance}));
+    if (!toolChangeHere) {
+        if (!s.tool.empty())
+            out.push_back(s.tool + " M6");
+        if (!s.nextTool.empty() && s.nextTool != s.tool)
+            out.push_back(s.nextTool);
+    } else if (!findWord(at, 'T') && !s.nextTool.empty()) {
+        out.push_back(s.nextTool); // the M6 of the restart line loads the prepared tool
+    }
+    if (!s.workOffset.empty())
+        out.push_back(s.workOffset);
+    if (!toolChangeHere && !s.toolLength.empty() && code(s.toolLength.substr(1)) != "49")
+        out.push_back(joined({s.toolLength, s.toolLengthH}));
+    if (!s.cannedReturn.empty())
+        out.push_back(s.cannedReturn);
+    if (!toolChangeHere) {
+        const bool turning = !s.spindle.empty() && code(s.spindle.substr(1)) != "5";
+        const std::string spindle = joined({s.spindleMode, s.spindleSpeed, turning ? s.spindle : std::string()});
+        if (!spindle.empty())
+            out.push_back(spindle);
+        if (s.mist)
+            out.push_back("M7");
+        if (s.flood)
+            out.push_back("M8");
+    }
+    const std::string feed = joined({s.feedMode, s.feed});
+    if (!feed.empty())
+        out.push_back(feed);
+    if (!toolChangeHere && !s.cutterComp.empty() && code(s.cutterComp.substr(1)) != "40")
+        out.push_back(joined({s.cutterComp, s.cutterCompD, "(CHECK LEAD-IN)"}));
+    if (!s.cannedCycle.empty())
+        out.push_back("(CYCLE ACTIVE: " + s.cannedCycle + ")");
+    else if (!s.motion.empty() && (code(s.motion.substr(1)) == "0" || code(s.motion.substr(1)) == "1"))
+        out.push_back(s.motion);
+
+    std::string text;
+    for (const std::string& l : out)
+        text += l + "\n";
+    return text;
+}
+
+std::string restartProgram(std::string_view preamble, std::string_view program, std::size_t line)
+{
+    std::string text(preamble);
+    if (!text.empty() && text.back() != '\n')
+        text += '\n';
+    const std::vector<std::string_view> lines = splitLines(program);
+    for (std::size_t i = line >= 1 ? line - 1 : 0; i < lines.size(); ++i) {
+        text += lines[i];
+        text += '\n';
+    }
+    return text;
+}
+
+} // namespace kvt

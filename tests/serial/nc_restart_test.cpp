@@ -1,0 +1,120 @@
+// Restart in the middle of a program: finding the line and the preamble that restores
+// the modal state there, on a milling program with two tools, a drilling cycle, tool
+// length and cutter compensation.
+
+#include "serial/nc_restart.h"
+
+#include <gtest/gtest.h>
+
+namespace kvt {
+namespace {
+
+const char* const kBracket = "%\n"
+                             "O1001 (BRACKET)\n"
+                             "G20 G17 G40 G49 G80 G90\n"
+                             "T1 M6\n"
+                             "G54 G0 X0 Y0 T2\n"
+                             "G43 H01 Z1.0\n"
+                             "G97 S2500 M3\n"
+                             "M8\n"
+                             "G95 G1 Z0.1 F0.004\n"
+                             "X2.0 F0.006 (FACE)\n" // 10
+                             "G98 G81 Z-0.5 R0.1 F0.005\n"
+                             "X3.0\n"
+                             "X4.0\n"
+                             "G80\n"
+                             "G0 Z1.0 M9\n"
+                             "M5\n"
+                             "G91 G28 Z0\n"
+                             "G90\n"
+                             "T2 M6\n"
+                             "G55 G0 X1.0 Y1.0 T3\n" // 20
+                             "G43 H02 Z1.0\n"
+                             "G96 S400 M4\n"
+                             "M7\n"
+                             "G94 G1 Z-0.1 F12.0\n"
+                             "G41 D02 X1.5\n"
+                             "G3 X2.0 Y1.5 R0.5\n"
+                             "G40 G1 X3.0\n"
+                             "M30\n"
+                             "%\n";
+
+TEST(NcRestartTest, ThePreambleRestoresTheStateAtEachLine)
+{
+    const std::pair<std::size_t, const char*> cases[] = {
+        // After the tool change, in inch with feed per revolution and flood coolant on.
+        {10,
+            "(RESTART LINE 10)\nG20\nG17 G40 G49 G80 G90\nT1 M6\nT2\nG54\nG43 H01\nG97 S2500 M3\nM8\nG95 F0.004\nG1\n"},
+        // Inside the drilling cycle: the cycle is named for the operator, not drilled again.
+        {12,
+            "(RESTART LINE 12)\nG20\nG17 G40 G49 G80 G90\nT1 M6\nT2\nG54\nG43 H01\nG98\nG97 S2500 M3\nM8\nG95 "
+            "F0.005\n(CYCLE ACTIVE: G98 G81 Z-0.5 R0.1 F0.005)\n"},
+        // At the tool change: no spindle, coolant or compensation of the old tool.
+        {19, "(RESTART LINE 19)\nG20\nG17 G40 G49 G80 G90\nG54\nG98\nG95 F0.005\nG0\n"},
+        // The second tool: its offset, length, constant surface speed backwards, mist, feed per minute.
+        {25,
+            "(RESTART LINE 25)\nG20\nG17 G40 G49 G80 G90\nT2 M6\nT3\nG55\nG43 H02\nG98\nG96 S400 M4\nM7\nG94 "
+            "F12.0\nG1\n"},
+        // On the arc with cutter compensation on.
+        {26,
+            "(RESTART LINE 26)\nG20\nG17 G40 G49 G80 G90\nT2 M6\nT3\nG55\nG43 H02\nG98\nG96 S400 M4\nM7\nG94 "
+            "F12.0\nG41 D02 (CHECK LEAD-IN)\nG1\n"},
+        // At the start nothing is known yet.
+        {1, "(RESTART LINE 1)\nG40 G49 G80\n"},
+    };
+    for (const auto& [line, preamble] : cases) {
+        SCOPED_TRACE(line);
+        EXPECT_EQ(restartPreamble(kBracket, line), preamble);
+    }
+}
+
+TEST(NcRestartTest, UnitsComeBeforeAnyFeed)
+{
+    const std::string preamble = restartPreamble(kBracket, 10);
+    EXPECT_LT(preamble.find("G20"), preamble.find("F0.004"));
+    EXPECT_LT(preamble.find("G95"), preamble.find("F0.004"));
+}
+
+TEST(NcRestartTest, TheModalStateReadsPastCommentsAndLeadingZeros)
+{
+    const NcModalState s = modalStateBefore("G21 (G20 IN A COMMENT)\nG01 G54.1 P3 F250 ; G95\nM08\nM07\nM09\nG4\n", 7);
+    EXPECT_EQ(s.units, "G21");
+    EXPECT_EQ(s.motion, "G01");
+    EXPECT_EQ(s.workOffset, "G54.1 P3");
+    EXPECT_EQ(s.feed, "F250");
+    EXPECT_EQ(s.feedMode, "");
+    EXPECT_FALSE(s.mist);
+    EXPECT_FALSE(s.flood);
+}
+
+TEST(NcRestartTest, TheRestartLineIsFoundByLineBlockOrToolCall)
+{
+    EXPECT_EQ(findRestartLine(kBracket, RestartBy::ToolCall, 1), 4u);
+    EXPECT_EQ(findRestartLine(kBracket, RestartBy::ToolCall, 2), 19u);
+    EXPECT_EQ(findRestartLine(kBracket, RestartBy::ToolCall, 2, 2), std::nullopt);
+    EXPECT_EQ(findRestartLine(kBracket, RestartBy::ToolCall, 3), std::nullopt); // prepared, never changed to
+    EXPECT_EQ(findRestartLine(kBracket, RestartBy::Line, 0), std::nullopt);
+    EXPECT_EQ(findRestartLine(kBracket, RestartBy::Line, 29), 29u);
+    EXPECT_EQ(findRestartLine(kBracket, RestartBy::Line, 30), std::nullopt);
+
+    const char* numbered = "%\nN10 G21 G90\nN0020 T5 M6\nN30 G0 X0\nN30 G1 X1\n";
+    EXPECT_EQ(findRestartLine(numbered, RestartBy::BlockNumber, 20), 3u);
+    EXPECT_EQ(findRestartLine(numbered, RestartBy::BlockNumber, 30), 4u); // the first of two
+    EXPECT_EQ(findRestartLine(numbered, RestartBy::BlockNumber, 40), std::nullopt);
+    EXPECT_EQ(findRestartLine(numbered, RestartBy::ToolCall, 5), 3u);
+    EXPECT_EQ(restartPreamble(numbered, 4), "(RESTART LINE 4 N30)\nG21\nG40 G49 G80 G90\nT5 M6\n");
+
+    // A turret lathe changes tools with the T word alone.
+    const char* lathe = "G21\nT0101\nG0 X20\nT0202\nG0 X30\nT0101\n";
+    EXPECT_EQ(findRestartLine(lathe, RestartBy::ToolCall, 202), 4u);
+    EXPECT_EQ(findRestartLine(lathe, RestartBy::ToolCall, 101, 2), 6u);
+}
+
+TEST(NcRestartTest, TheRestartedProgramIsThePreambleAndTheRest)
+{
+    EXPECT_EQ(restartProgram("(P)\nG21", "A\r\nB\r\nC", 2), "(P)\nG21\nB\nC\n");
+    EXPECT_EQ(restartProgram("", "A\nB\n", 1), "A\nB\n");
+}
+
+} // namespace
+} // namespace kvt

@@ -1,0 +1,290 @@
+// Drip-feed from the transfer window: the chosen file goes out framed by the machine's
+// control profile, the panel shows the feed and ends it, the end is told with the line
+// to restart from.
+
+#include "common/text_lookup.h"
+#include "serial/control_profile.h"
+#include "serial/drip_feed_panel.h"
+#include "serial/request_panel.h"
+#include "serial/restart_dialog.h"
+#include "serial/serial_settings.h"
+#include "serial/transfer_window.h"
+#include "state/page_ids.h"
+
+#include "serial_test_support.h"
+#include "window_test_fixture.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+
+#include <fstream>
+
+namespace kvt {
+namespace {
+
+using namespace std::chrono_literals;
+
+bool pumpUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout = 5000ms)
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+        std::this_thread::sleep_for(2ms);
+    }
+    return true;
+}
+
+class TransferDripFeedTest : public test::FunctionWindowFixture {
+protected:
+    void SetUp() override
+    {
+        settings.texts["Ports/COM1"] = pty.slavePath();
+        startProgram(page::Rs232, &makeWindow<TransferWindow>);
+        MachineRecord& machine = controller->options()->machines[0];
+        for (const PortDirection direction : {PortDirection::Send, PortDirection::Receive}) {
+            SerialSettings set {};
+            set.portNumber = 1;
+            set.baudRate = 115200;
+            set.dataBits = 8;
+            set.stopBits = 1.0f;
+            StoreSerialSettings(machine, direction, set);
+        }
+        machine.editorMode = 1;
+    }
+    void TearDown() override
+    {
+        delete window();
+        FunctionWindowFixture::TearDown();
+    }
+    void open(const std::string& profile)
+    {
+        StoreMachineProfileName(controller->options()->machines[0], profile);
+        openPage(page::Rs232);
+        ASSERT_NE(window(), nullptr);
+        program = root / "O4711.nc";
+        std::ofstream(program, std::ios::binary) << "%\nO4711\nG0 X0\nM30\n%\n";
+        window()->setFileChooser([this](bool save) { return save ? std::filesystem::path() : program; });
+    }
+    TransferWindow* window() const { return FunctionWindowFixture::window<TransferWindow>(page::Rs232); }
+    std::string lastBox() const { return boxes.shown.empty() ? std::string() : boxes.shown.back().text; }
+
+    test::PtyPair pty;
+    std::filesystem::path program;
+};
+
+TEST_F(TransferDripFeedTest, TheChosenFileGoesOutInTheProfilesFormAndTheEndIsTold)
+{
+    open("Haas");
+    std::unique_ptr<QMenu> menu(window()->buildMoreMenu(nullptr));
+    const QList<QAction*> actions = menu->actions();
+    ASSERT_GE(actions.size(), 2);
+    EXPECT_EQ(actions[actions.size() - 4]->text(), "*Drip-Feed: Datei senden...");
+    EXPECT_EQ(actions[actions.size() - 3]->text(), "*Neustart: Datei ab Satz senden...");
+    EXPECT_EQ(actions.back()->text(), "*Übertragungsprotokoll anzeigen");
+    EXPECT_TRUE(actions[actions.size() - 4]->isEnabled());
+    EXPECT_TRUE(actions[actions.size() - 3]->isEnabled());
+
+    window()->dripFeedCommand();
+    ASSERT_NE(window()->dripFeedPanel(), nullptr);
+    EXPECT_TRUE(window()->session().sending());
+    const std::string expected = "%\r\nO4711\r\nG0 X0\r\nM30\r\n%\r\n";
+    EXPECT_EQ(pty.readFor(expected.size(), 3000ms), expected);
+    ASSERT_TRUE(pumpUntil([this] { return !window()->session().sending(); }));
+    EXPECT_EQ(lastBox(), "*Drip-Feed beendet: 5 Zeilen gesendet.");
+    EXPECT_TRUE(pumpUntil([this] { return window()->dripFeedPanel() == nullptr; }));
+    EXPECT_TRUE(window()->session().portOpen());
+    EXPECT_FALSE(window()->cancelEnabled());
+
+    // The transfer is in the machine's log beside the reports.
+    const std::filesystem::path log = window()->transferLog();
+    EXPECT_EQ(log.filename(), "TransferLog_Machine01.txt");
+    EXPECT_EQ(log.parent_path().filename(), "RS232");
+    std::ifstream in(log);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "2025-03-07 14:05:09\tdrip-feed\tO4711.nc\t" + std::to_string(expected.size()) + "\tdone\t");
+}
+
+TEST_F(TransferDripFeedTest, APanelCancelWhileTheControlHasNotStartedTellsTheFirstLine)
+{
+    open("Fanuc"); // waits for DC1
+    window()->dripFeedCommand();
+    DripFeedPanel* panel = window()->dripFeedPanel();
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(pumpUntil([panel] { return panel->lineText(0) == "*Warte auf den Start der Steuerung"; }));
+    EXPECT_EQ(panel->lineText(1), "*Zeilen gesendet: 0 von 5");
+    EXPECT_EQ(panel->lineText(3), "*Restzeit: 0:00:01");
+
+    // Escape does not close the panel: it is the way to stop the feed.
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(panel, &escape);
+    EXPECT_TRUE(panel->isVisible());
+
+    panel->cancelCommand();
+    ASSERT_TRUE(pumpUntil([this] { return !window()->session().sending(); }));
+    EXPECT_EQ(lastBox(), "*Drip-Feed abgebrochen. Neustart ab Zeile 1.");
+    EXPECT_EQ(pty.readFor(1, 100ms), "");
+
+    window()->showLogCommand();
+    ASSERT_EQ(viewer.opened.size(), 1u);
+    EXPECT_EQ(viewer.opened[0], window()->transferLog());
+    std::ifstream in(window()->transferLog());
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "2025-03-07 14:05:09\tdrip-feed\tO4711.nc\t0\tcancelled\trestart line 1");
+}
+
+TEST_F(TransferDripFeedTest, TheLogOfAMachineWithoutTransfersIsNotOpened)
+{
+    open("Generic");
+    window()->showLogCommand();
+    EXPECT_TRUE(viewer.opened.empty());
+    EXPECT_EQ(lastBox(), "*Für diese Maschine wurde noch nichts übertragen.");
+}
+
+TEST_F(TransferDripFeedTest, PauseInThePanelHoldsTheFeedAndTheMenuCancelEndsIt)
+{
+    open("Heidenhain");
+    window()->dripFeedCommand();
+    DripFeedPanel* panel = window()->dripFeedPanel();
+    ASSERT_NE(panel, nullptr);
+    panel->pauseCommand();
+    EXPECT_TRUE(panel->paused());
+    pty.writeAll("\x11"); // the control's reader starts, but the operator holds the feed
+    ASSERT_TRUE(pumpUntil([panel] { return panel->lineText(0) == "*Pausiert"; }));
+    EXPECT_EQ(pty.readFor(1, 200ms), "");
+    window()->cancelTransferCommand();
+    ASSERT_TRUE(pumpUntil([this] { return !window()->session().sending(); }));
+    EXPECT_EQ(lastBox(), "*Drip-Feed abgebrochen. Neustart ab Zeile 1.");
+}
+
+} // namespace
+} // namespace kvt
+
+namespace kvt {
+namespace {
+
+const std::string kTwoTools = "%\nO1\nG21 G90\nT1 M6\nG54 S1000 M3\nG1 X10 F100\nT2 M6\nG1 X20\nM30\n%\n";
+
+TEST(RestartDialogTest, ATypedToolChangeFindsItsLineAndTheEditedPreambleGoesOut)
+{
+    BuiltinTexts texts;
+    std::vector<std::string> sent;
+    RestartDialog dialog(kTwoTools, 0, texts, [&](const std::string& text) {
+        sent.push_back(text);
+        return true;
+    });
+    EXPECT_EQ(dialog.byCombo()->accessibleName(), "*Neustart ab:");
+    EXPECT_EQ(dialog.valueField()->accessibleName(), "*Wert:");
+    EXPECT_EQ(dialog.preambleEdit()->accessibleName(), "*Vorspann (vor dem Senden prüfen):");
+    dialog.sendCommand(); // nothing found yet: nothing to send
+    EXPECT_TRUE(sent.empty());
+
+    dialog.byCombo()->setCurrentIndex(2);
+    dialog.valueField()->setText("2");
+    dialog.findCommand();
+    EXPECT_EQ(dialog.foundLine(), 7u);
+    EXPECT_EQ(dialog.foundText(), "*Zeile 7: T2 M6");
+    EXPECT_EQ(dialog.preambleEdit()->toPlainText(), "(RESTART LINE 7)\nG21\nG40 G49 G80 G90\nG54\nF100\nG1\n");
+    dialog.preambleEdit()->setPlainText("G21\nG0 Z50");
+    dialog.sendCommand();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], "G21\nG0 Z50\nT2 M6\nG1 X20\nM30\n%\n");
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST(RestartDialogTest, AnUnknownBlockOrABadNumberFindsNothing)
+{
+    BuiltinTexts texts;
+    RestartDialog dialog(kTwoTools, 0, texts, [](const std::string&) { return true; });
+    const std::tuple<int, const char*, const char*, const char*> cases[] = {
+        {1, "30", "1", "*Keine passende Zeile gefunden."},
+        {2, "3", "1", "*Keine passende Zeile gefunden."},
+        {0, "0", "1", "*Wert und Vorkommen als ganze Zahl ab 1 eingeben."},
+        {0, "2", "x", "*Wert und Vorkommen als ganze Zahl ab 1 eingeben."},
+        {0, "-1", "1", "*Wert und Vorkommen als ganze Zahl ab 1 eingeben."},
+        {0, "11", "1", "*Keine passende Zeile gefunden."},
+        {0, "10", "1", "*Zeile 10: %"},
+    };
+    for (const auto& [by, value, occurrence, found] : cases) {
+        SCOPED_TRACE(value);
+        dialog.byCombo()->setCurrentIndex(by);
+        dialog.valueField()->setText(value);
+        dialog.occurrenceField()->setText(occurrence);
+        dialog.findCommand();
+        EXPECT_EQ(dialog.foundText(), found);
+    }
+}
+
+TEST_F(TransferDripFeedTest, ARestartAfterABrokenFeedStartsAtTheLineItNamed)
+{
+    open("Fanuc");
+    window()->dripFeedCommand();
+    ASSERT_NE(window()->dripFeedPanel(), nullptr);
+    window()->dripFeedPanel()->cancelCommand();
+    ASSERT_TRUE(pumpUntil([this] { return !window()->session().sending(); }));
+
+    std::size_t suggested = 99;
+    std::string shownName;
+    window()->setRestartRunner([&](const std::string&, std::size_t line, const std::string& name) {
+        suggested = line;
+        shownName = name;
+    });
+    window()->restartCommand();
+    EXPECT_EQ(suggested, 1u);
+    EXPECT_EQ(shownName, "O4711");
+}
+
+} // namespace
+} // namespace kvt
+
+namespace kvt {
+namespace {
+
+TEST_F(TransferDripFeedTest, TheControlCallsAProgramAndAnUnknownOneGetsNothing)
+{
+    std::filesystem::create_directories(root / "nc");
+    std::ofstream(root / "nc" / "O4711.nc", std::ios::binary) << "%\nO4711\nG0 X0\nM30\n%\n";
+    std::ofstream(ControlProfiles::filePath(controller->dataDirectory()))
+        << "[Mill]\nfolder1=" << (root / "nc").string() << "\nrequestDelayMs=0\n";
+    open("Mill");
+    std::unique_ptr<QMenu> menu(window()->buildMoreMenu(nullptr));
+    const QList<QAction*> actions = menu->actions();
+    EXPECT_EQ(actions[actions.size() - 2]->text(), "*Auf Anforderung der Steuerung warten");
+    EXPECT_TRUE(actions[actions.size() - 2]->isEnabled());
+
+    window()->listenCommand();
+    RequestPanel* panel = window()->requestPanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(window()->session().sending());
+    pty.writeAll("%\n(PRG=12)\n%\n");
+    ASSERT_TRUE(pumpUntil([panel] { return panel->logText().contains("keine Datei"); }));
+    EXPECT_EQ(pty.readFor(1, 200ms), "");
+    pty.writeAll("%\n(PRG=4711)\nM30\n%\n");
+    const std::string expected = "%\r\nO4711\r\nG0 X0\r\nM30\r\n%\r\n";
+    EXPECT_EQ(pty.readFor(expected.size(), 3000ms), expected);
+    ASSERT_TRUE(pumpUntil([panel] { return panel->logText().contains("gesendet: "); }));
+    EXPECT_EQ(panel->logText().toStdString(),
+        "*Warte auf Anforderungen der Steuerung ...\n*Anforderung 12: keine Datei gefunden, keine Antwort\n"
+        "*Anforderung 4711: O4711.nc wird gesendet\n*O4711.nc gesendet: "
+            + std::to_string(expected.size()) + " Bytes");
+
+    emit panel->stopRequested();
+    EXPECT_FALSE(window()->session().sending());
+    EXPECT_TRUE(pumpUntil([this] { return window()->requestPanel() == nullptr; }));
+    std::ifstream in(window()->transferLog());
+    std::string first, second;
+    std::getline(in, first);
+    std::getline(in, second);
+    EXPECT_EQ(first, "2025-03-07 14:05:09\trequest\t\t0\tfailed\trequest 12");
+    EXPECT_EQ(
+        second, "2025-03-07 14:05:09\trequest\tO4711.nc\t" + std::to_string(expected.size()) + "\tdone\trequest 4711");
+}
+
+} // namespace
+} // namespace kvt
