@@ -111,20 +111,6 @@ std::vector<std::string> listSerialDevices(const std::filesystem::path& root)
     return devices;
 }
 
-SerialSettings defaultSerialSettings()
-{
-    SerialSettings set {};
-    set.portNumber = 1;
-    set.baudRate = 9600;
-    set.dataBits = 8;
-    set.stopBits = 1.0f;
-    set.parity = 0;
-    set.flowControl = kFlowNone;
-    set.xonChar = kXonByte;
-    set.xoffChar = kXoffByte;
-    return set;
-}
-
 void resetSerialSettings(MachineRecord& machine)
 {
     for (PortDirection direction : {PortDirection::Send, PortDirection::Receive})

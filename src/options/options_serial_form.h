@@ -50,9 +50,7 @@ struct PortDeviceSettings {
     bool available() const { return read && write; }
 };
 
-// COM1, 9600 baud, 8 data bits, no parity, 1 stop bit, no flow control, XON 0x11 and
-// XOFF 0x13: what a cleared machine starts from, in both directions.
-SerialSettings defaultSerialSettings();
+// Gives both directions the defaults of a cleared machine (defaultSerialSettings).
 void resetSerialSettings(MachineRecord& machine);
 
 class OptionsSerialForm {

@@ -1,6 +1,7 @@
 #include "serial/serial_settings.h"
 
 #include "options/options_record.h"
+#include "serial/serial_port.h"
 
 #include <cstring>
 
@@ -26,10 +27,38 @@ std::uint8_t* SetBytes(MachineRecord& machine, PortDirection direction)
 
 } // namespace
 
+SerialSettings defaultSerialSettings()
+{
+    SerialSettings set {};
+    set.portNumber = 1;
+    set.baudRate = 9600;
+    set.dataBits = 8;
+    set.stopBits = 1.0f;
+    set.parity = 0;
+    set.flowControl = kFlowNone;
+    set.xonChar = kXonByte;
+    set.xoffChar = kXoffByte;
+    return set;
+}
+
 SerialSettings LoadSerialSettings(const MachineRecord& machine, PortDirection direction)
 {
     SerialSettings settings;
     std::memcpy(&settings, SetBytes(machine, direction), sizeof settings);
+    // A machine nobody has set up yet holds zeros: COM0 at 0 baud, which no port opens.
+    // It starts from the same set a cleared machine gets; what else is stored there
+    // (the reserved bytes) is kept.
+    if (settings.portNumber == 0 && settings.baudRate == 0 && settings.dataBits == 0) {
+        const SerialSettings defaults = defaultSerialSettings();
+        settings.portNumber = defaults.portNumber;
+        settings.baudRate = defaults.baudRate;
+        settings.dataBits = defaults.dataBits;
+        settings.stopBits = defaults.stopBits;
+        settings.parity = defaults.parity;
+        settings.flowControl = defaults.flowControl;
+        settings.xonChar = defaults.xonChar;
+        settings.xoffChar = defaults.xoffChar;
+    }
     return settings;
 }
 

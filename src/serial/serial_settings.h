@@ -59,6 +59,11 @@ inline constexpr std::size_t kReceiveSettingsOffset = 1528;
 inline constexpr std::size_t kIdleLimitOffset = 2576;
 inline constexpr std::size_t kSendSettingsOffset = 2580;
 
+// COM1, 9600 baud, 8 data bits, no parity, 1 stop bit, no flow control, XON 0x11 and
+// XOFF 0x13: what a cleared machine starts from, in both directions.
+SerialSettings defaultSerialSettings();
+// A set that was never written (port, baud rate and data bits all 0) reads as the
+// defaults above.
 SerialSettings LoadSerialSettings(const MachineRecord& machine, PortDirection direction);
 // Writes the set's 536 bytes; the rest of the machine's serial area stays as it is.
 void StoreSerialSettings(MachineRecord& machine, PortDirection direction, const SerialSettings& settings);

@@ -158,13 +158,14 @@ TEST_F(SerialFormTest, CharactersAndCountsAreReadBackAsStored)
 {
     OptionsSerialForm form(context, {});
     form.setDirection(PortDirection::Receive);
-    std::string text = "17";
+    // Not the defaults 0x11/0x13, which an unwritten set already reads as.
+    std::string text = "18";
     EXPECT_TRUE(form.setXon(text));
-    EXPECT_EQ(text, "0x11");
-    text = "0x13";
+    EXPECT_EQ(text, "0x12");
+    text = "0x14";
     EXPECT_TRUE(form.setXoff(text));
-    EXPECT_EQ(storedAt<std::uint8_t>(machine(), kReceiveSettingsOffset + 524), 0x11);
-    EXPECT_EQ(storedAt<std::uint8_t>(machine(), kReceiveSettingsOffset + 525), 0x13);
+    EXPECT_EQ(storedAt<std::uint8_t>(machine(), kReceiveSettingsOffset + 524), 0x12);
+    EXPECT_EQ(storedAt<std::uint8_t>(machine(), kReceiveSettingsOffset + 525), 0x14);
 
     text = "70000";
     EXPECT_TRUE(form.setXonLimit(text));

@@ -81,6 +81,38 @@ TEST(SerialSettingsLayout, StoringASetKeepsReservedBytesAndTheRestOfTheArea)
     EXPECT_EQ(back.transferTimeoutMinutes, 0u);
 }
 
+// A machine nobody set up must open a real port at a real rate, not COM0 at 0 baud; a
+// set with any of its key fields written is read as it stands.
+TEST(SerialSettingsLayout, ANeverWrittenSetReadsAsTheDefaultsAndKeepsItsReservedBytes)
+{
+    auto machine = std::make_unique<MachineRecord>();
+    machine->serialSend[21] = 'K'; // a profile choice stored before the set itself
+    for (PortDirection direction : {PortDirection::Send, PortDirection::Receive}) {
+        const SerialSettings set = LoadSerialSettings(*machine, direction);
+        EXPECT_EQ(set.portNumber, 1);
+        EXPECT_EQ(set.baudRate, 9600u);
+        EXPECT_EQ(set.dataBits, 8u);
+        EXPECT_EQ(set.stopBits, 1.0f);
+        EXPECT_EQ(set.parity, 0u);
+        EXPECT_EQ(set.flowControl, kFlowNone);
+        EXPECT_EQ(set.xonChar, 0x11);
+        EXPECT_EQ(set.xoffChar, 0x13);
+    }
+    EXPECT_EQ(LoadSerialSettings(*machine, PortDirection::Send).reserved1[0], 'K');
+
+    struct Written {
+        std::size_t offset;
+        std::uint8_t byte;
+    };
+    for (const Written w : {Written {0, 2}, Written {4, 0x80}, Written {8, 7}}) {
+        auto written = std::make_unique<MachineRecord>();
+        written->serialReceive[w.offset] = w.byte;
+        const SerialSettings set = LoadSerialSettings(*written, PortDirection::Receive);
+        EXPECT_EQ(set.portNumber, w.offset == 0 ? 2 : 0) << w.offset;
+        EXPECT_EQ(set.xonChar, 0) << w.offset;
+    }
+}
+
 struct StopBitsCase {
     float stored;
     std::uint8_t code;
