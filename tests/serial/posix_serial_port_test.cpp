@@ -13,6 +13,8 @@
 #include <cerrno>
 #include <sstream>
 #include <termios.h>
+#include <thread>
+#include <unistd.h>
 
 namespace kvt {
 namespace {
