@@ -664,11 +664,19 @@ FramedProgram frameProgram(const ControlProfile& profile, std::string_view text,
     if (profile.dropBeforePercent) {
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const auto pos = lines[i].find('%');
-            if (pos != std::string_view::npos) {
+            if (pos == std::string_view::npos)
+                continue;
+            // A "%" with nothing after it ends the program rather than starting it (a
+            // program restarted from a block, one written without the opening "%"):
+            // dropping what stands before it would send the control an empty program.
+            bool programFollows = !trimmed(lines[i].substr(pos + 1)).empty();
+            for (std::size_t j = i + 1; j < lines.size() && !programFollows; ++j)
+                programFollows = !trimmed(lines[j]).empty();
+            if (programFollows) {
                 lines[i] = lines[i].substr(pos);
                 first = i;
-                break;
             }
+            break;
         }
     }
     std::size_t last = lines.size(); // one past the last line sent

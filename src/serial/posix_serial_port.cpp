@@ -26,9 +26,11 @@ constexpr std::int64_t kDrainPollMs = 5; // how often a write looks whether its 
 constexpr int kNoPipeSliceMs = 20; // poll slice when no cancel pipe could be made
 constexpr std::uint64_t kLongestWaitMs = 1'000'000'000'000; // about 30 years: "no time-out" without clock overflow
 
+// Rounded up: poll() takes whole milliseconds, and a rest below one rounded down to 0
+// would make the wait spin on the processor until the deadline.
 std::int64_t MillisecondsUntil(Clock::time_point deadline)
 {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return std::max<std::int64_t>(left, 0);
 }
 
@@ -414,12 +416,26 @@ PosixSerialPort::Wait PosixSerialPort::waitFor(short events, std::optional<Clock
             m_lastError = ECANCELED;
             return Wait::Cancelled;
         }
+        pollfd fds[2] = {{m_fd, events, 0}, {m_cancelPipe[0], POLLIN, 0}};
+#if defined(__linux__)
+        // To the microsecond: a drip-feed waits for a few bytes to leave, well under a
+        // millisecond at 115200 baud, and whole milliseconds would slow it below the line.
+        std::chrono::nanoseconds slice = deadline
+            ? std::max(std::chrono::nanoseconds::zero(), std::chrono::nanoseconds(*deadline - Clock::now()))
+            : std::chrono::nanoseconds(std::chrono::hours(1));
+        if (m_cancelPipe[0] < 0) {
+            slice = std::min<std::chrono::nanoseconds>(slice, std::chrono::milliseconds(kNoPipeSliceMs));
+        }
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(slice);
+        const timespec timeout {static_cast<time_t>(seconds.count()), static_cast<long>((slice - seconds).count())};
+        const int ready = ::ppoll(fds, 2, &timeout, nullptr);
+#else
         std::int64_t slice = deadline ? MillisecondsUntil(*deadline) : INT_MAX;
         if (m_cancelPipe[0] < 0) {
             slice = std::min<std::int64_t>(slice, kNoPipeSliceMs);
         }
-        pollfd fds[2] = {{m_fd, events, 0}, {m_cancelPipe[0], POLLIN, 0}};
         const int ready = ::poll(fds, 2, static_cast<int>(std::min<std::int64_t>(slice, INT_MAX)));
+#endif
         if (ready < 0) {
             if (errno == EINTR) {
                 continue;
@@ -557,6 +573,11 @@ ReadResult PosixSerialPort::readByte(std::uint8_t& byte)
             m_readEnd = static_cast<std::size_t>(n);
             byte = m_readBuffer[0];
             return ReadResult::Byte;
+        }
+        // Nothing there and no wait asked for: the poll after it would only say so again.
+        if (n < 0 && errno == EAGAIN && m_timeouts.readInterval == PortTimeouts::kNoWait
+            && m_timeouts.readTotalMultiplier == 0 && m_timeouts.readTotalConstant == 0) {
+            return ReadResult::Empty;
         }
     }
     // One byte: the total time-out is multiplier + constant; the interval time-out only

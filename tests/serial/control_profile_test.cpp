@@ -224,6 +224,21 @@ TEST(ControlProfileTest, FanucFramingDropsTheHeadAndTakesTheProgramsOwnPercentLi
     EXPECT_EQ(lineAtOffset(p, 18), 8u); // past the program
 }
 
+// Only a "%" that opens a program drops what stands before it: a program that has its
+// only "%" at the end (as one restarted from a block has) is sent whole.
+TEST(ControlProfileTest, APercentThatOnlyEndsTheProgramDropsNothing)
+{
+    const ControlProfile& fanuc = builtInProfiles()[0];
+    const std::pair<const char*, const char*> cases[] = {
+        {"(RESTART)\nG20\nN40 T3 M6\nM30\n%\n", "%\n(RESTART)\nG20\nN40 T3 M6\nM30\n%\n"},
+        {"G0 X0\nM30 %\n\n", "%\nG0 X0\nM30 %\n%\n"},
+        {"junk % G0 X0\nM30\n", "%\n% G0 X0\nM30\n%\n"},
+        {"junk\n%\nG0 X0\n%\n", "%\nG0 X0\n%\n"},
+    };
+    for (const auto& [text, sent] : cases)
+        EXPECT_EQ(frameProgram(fanuc, text, "part").bytes, sent) << text;
+}
+
 TEST(ControlProfileTest, NameLinesAreAddedOnlyWhenTheProgramHasNone)
 {
     const auto& b = builtInProfiles();

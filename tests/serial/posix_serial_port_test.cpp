@@ -13,6 +13,8 @@
 #include <cerrno>
 #include <sstream>
 #include <termios.h>
+#include <thread>
+#include <unistd.h>
 
 namespace kvt {
 namespace {
@@ -303,6 +305,46 @@ TEST_F(PtyPortTest, AnEmptyReadTakesMultiplierPlusConstant)
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_GE(took, 59ms);
     EXPECT_LT(took, 1000ms);
+}
+
+// Waits of a millisecond or two, as a drip-feed makes them between its pieces: each
+// lasts its full time (a rest under a millisecond is waited for, not cut short), a read
+// without a wait returns at once, and a byte already there ends any wait.
+TEST_F(PtyPortTest, ShortWaitsLastTheirTimeAndABytePresentEndsThem)
+{
+    ASSERT_TRUE(OpenPortWithSettings(port, Settings(), PortDirection::Receive));
+    struct Case {
+        std::uint32_t constant;
+        bool noWait;
+        bool byteWaiting;
+        ReadResult result;
+    };
+    const Case cases[] = {
+        {1, false, false, ReadResult::Empty},
+        {2, false, false, ReadResult::Empty},
+        {0, true, false, ReadResult::Empty},
+        {0, true, true, ReadResult::Byte},
+        {2, false, true, ReadResult::Byte},
+    };
+    for (const Case& c : cases) {
+        PortTimeouts t;
+        t.readTotalConstant = c.constant;
+        if (c.noWait)
+            t.readInterval = PortTimeouts::kNoWait;
+        ASSERT_TRUE(port.setTimeouts(t));
+        if (c.byteWaiting) {
+            ASSERT_EQ(::write(pty.master(), "x", 1), 1);
+            std::this_thread::sleep_for(5ms);
+        }
+        std::uint8_t byte = 0;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(port.readByte(byte), c.result) << c.constant << c.noWait << c.byteWaiting;
+        const auto took = std::chrono::steady_clock::now() - start;
+        if (c.result == ReadResult::Empty)
+            EXPECT_GE(took, std::chrono::milliseconds(c.constant)) << c.constant;
+        else
+            EXPECT_EQ(byte, 'x');
+    }
 }
 
 TEST_F(PtyPortTest, ProbeClearsTheFlagOnlyForAPortThatDoesNotExist)
