@@ -6,6 +6,10 @@
 //   (bytes x 10 bits / 115200) as "cpu_share_percent". A pseudo-terminal has no baud
 //   pacing of its own; the feed paces itself at the line rate, so the run takes about
 //   the line time.
+// BM_WakeUpFloor: what any feed that keeps no more than a profile's allowance on its way
+//   must spend on this machine: one timed wait and one write of the whole allowance per
+//   allowance of line time, to the same control, and nothing else. Its
+//   "cpu_share_percent" is the floor under BM_DripFeedAt115200 for that allowance.
 // BM_DripFeed20MBRandomPauses: 20 MB at a high rate to a control with a bounded buffer
 //   that executes at its own pace and holds the feed when nearly full and at random;
 //   checks that every byte arrives in order and the buffer never overflows, and states
@@ -205,6 +209,9 @@ void BM_DripFeedAt115200(benchmark::State& state)
     state.counters["cpu_ms"] = cpu / runs * 1e3;
     state.counters["cpu_share_percent"] = 100.0 * cpu / runs / lineSeconds(program.bytes.size());
     state.counters["holds"] = holds / runs;
+    state.counters["in_flight"] = static_cast<double>(profile.flow == kvt::FlowMode::Program
+            ? std::min<std::size_t>(profile.stopAllowance, kvt::DripFeed::kMaxInFlight)
+            : kvt::DripFeed::kDriverFlowInFlight);
 }
 // Profiles in their built-in order; 64 KB each, about 5.7 s of line time.
 BENCHMARK(BM_DripFeedAt115200)
@@ -212,6 +219,44 @@ BENCHMARK(BM_DripFeedAt115200)
     ->Iterations(1)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();
+
+void BM_WakeUpFloor(benchmark::State& state)
+{
+    const auto allowance = static_cast<std::size_t>(state.range(0));
+    const std::string program = makeProgram(64 * 1024);
+    const std::uint32_t rate = kvt::lineBytesPerSecond(115200, 8, false, kvt::kOneStopBit);
+    const auto period = std::chrono::nanoseconds(static_cast<std::int64_t>(allowance * 1'000'000'000ull / rate));
+    double cpu = 0.0;
+    for (auto _ : state) {
+        PtyLine line;
+        if (!line.ok) {
+            state.SkipWithError("pseudo-terminal not opened");
+            return;
+        }
+        PausingControl control(line, program.size());
+        const double cpuStart = threadCpuSeconds();
+        for (std::size_t sent = 0; sent < program.size();) {
+            const std::size_t piece = std::min(allowance, program.size() - sent);
+            const ssize_t n = write(line.slave, program.data() + sent, piece);
+            if (n > 0)
+                sent += static_cast<std::size_t>(n);
+            pollfd fd {line.slave, POLLIN, 0};
+            const timespec wait {0, static_cast<long>(period.count())};
+            if (ppoll(&fd, 1, &wait, nullptr) > 0) {
+                char incoming[64];
+                (void)!read(line.slave, incoming, sizeof incoming);
+            }
+        }
+        cpu += threadCpuSeconds() - cpuStart;
+        std::this_thread::sleep_for(50ms);
+        control.finish();
+    }
+    state.counters["cpu_share_percent"]
+        = 100.0 * cpu / static_cast<double>(state.iterations()) / lineSeconds(program.size());
+    state.counters["wake_ups"] = static_cast<double>((program.size() + allowance - 1) / allowance);
+}
+// The allowances of the built-in profiles that pace the line themselves.
+BENCHMARK(BM_WakeUpFloor)->Arg(10)->Arg(16)->Arg(32)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 // The control of the unit test scaled up: a buffer of 256 KB, a feed at 4 MB/s and a
 // reaction time of 10 ms, so the buffer keeps room for what the feed brings while the

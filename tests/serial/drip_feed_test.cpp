@@ -217,6 +217,42 @@ TEST_F(DripFeedPtyTest, ARandomlyPausingControlsBufferNeverOverflows)
     EXPECT_EQ(result.get().state, DripFeedState::Finished);
 }
 
+// A pseudo-terminal delivers at once, so the control sees exactly what the feed hands
+// over: at no moment more than the line could have carried since the start plus the
+// allowance, which is what keeps a stop within the allowance on a real line. The pieces
+// are as large as the allowance leaves room for, not a byte at a time.
+TEST_F(DripFeedPtyTest, TheFeedNeverRunsAheadOfTheLineByMoreThanTheAllowance)
+{
+    for (const std::uint32_t allowance : {10u, 16u, 32u}) {
+        SCOPED_TRACE(allowance);
+        readUntilQuiet(20ms);
+        port->clearCancel(); // the guard of the round before
+        ControlProfile profile = builtInProfiles()[0];
+        profile.start = StartCondition::AtOnce;
+        profile.stopAllowance = allowance;
+        constexpr std::uint32_t kRate = 4000;
+        const FramedProgram program = frameProgram(profile, Program(60), "O1000");
+        DripFeed feed(*port, profile, program, kRate);
+        const auto start = std::chrono::steady_clock::now();
+        auto result = std::async(std::launch::async, [&] { return feed.run(); });
+        CancelOnExit guard {feed};
+        std::string got;
+        std::size_t reads = 0;
+        while (got.size() < program.bytes.size()) {
+            const std::string more = readSome(2000ms);
+            ASSERT_FALSE(more.empty()) << got.size();
+            got += more;
+            ++reads;
+            const double carried
+                = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() * kRate;
+            ASSERT_LE(static_cast<double>(got.size()), carried + allowance) << got.size();
+        }
+        EXPECT_EQ(result.get().state, DripFeedState::Finished);
+        EXPECT_EQ(got, program.bytes);
+        EXPECT_LT(reads, program.bytes.size() / (allowance / 2)) << "pieces smaller than half the allowance";
+    }
+}
+
 TEST_F(DripFeedPtyTest, ANeverStartingControlGetsNothingAndCancelEndsTheWait)
 {
     const ControlProfile& fanuc = builtInProfiles()[0];
