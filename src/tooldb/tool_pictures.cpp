@@ -1,6 +1,6 @@
 #include "tooldb/tool_pictures.h"
 
-#include "common/atomic_file_writer.h"
+#include "common/atomic_file.h"
 #include "common/code_page.h"
 #include "common/message_boxes.h"
 #include "common/number_format.h"
@@ -9,9 +9,7 @@
 #include "tooldb/tool_record.h"
 #include "tooldb/tool_table.h"
 
-#include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <system_error>
 
@@ -43,37 +41,11 @@ bool isSameFile(const std::filesystem::path& a, const std::filesystem::path& b)
     return std::filesystem::equivalent(a, b, error) && !error;
 }
 
-// Replaces `target` as a whole or not at all, as every file the program writes.
-bool copyFileAtomically(const std::filesystem::path& source, const std::filesystem::path& target, std::string* reason)
+// A picture that already is the target (a machine's own folder imported again) stays as
+// it is; any other is copied whole or not at all.
+bool copyPicture(const std::filesystem::path& source, const std::filesystem::path& target, std::string* reason)
 {
-    if (isSameFile(source, target))
-        return true;
-    std::ifstream in(source, std::ios::binary);
-    if (!in) {
-        if (reason)
-            *reason = std::strerror(errno ? errno : ENOENT);
-        return false;
-    }
-    AtomicFileWriter writer(target);
-    if (!writer.open()) {
-        if (reason)
-            *reason = std::strerror(errno ? errno : EIO);
-        return false;
-    }
-    char buffer[65536];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        if (!writer.write(buffer, static_cast<std::size_t>(in.gcount()))) {
-            if (reason)
-                *reason = std::strerror(errno ? errno : EIO);
-            return false;
-        }
-    }
-    if (in.bad() || !writer.commit()) {
-        if (reason)
-            *reason = std::strerror(errno ? errno : EIO);
-        return false;
-    }
-    return true;
+    return isSameFile(source, target) || copyFileAtomically(source, target, reason);
 }
 
 } // namespace
@@ -172,7 +144,7 @@ PictureCopyResult copyPicturesToExportFolder(const MachineRecord& machine, int m
                 result.problems.push_back({PictureProblemKind::NameClash, storedUtf8});
             continue;
         }
-        if (copyFileAtomically(*source, folder / pathOf(*name), nullptr)) {
+        if (copyPicture(*source, folder / pathOf(*name), nullptr)) {
             copiedFrom.emplace(*name, *source);
             ++result.copied;
         } else {
@@ -208,7 +180,7 @@ PictureCopyResult importPictures(MachineRecord& machine, int machineIndex, const
                 ++result.missing;
                 continue;
             }
-            const bool ok = copyFileAtomically(source, to / pathOf(*name), nullptr);
+            const bool ok = copyPicture(source, to / pathOf(*name), nullptr);
             if (ok)
                 ++result.copied;
             else
@@ -240,7 +212,7 @@ std::optional<std::u16string> copyPictureIntoDatabase(
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
     const std::filesystem::path target = folder / pathOf(*name);
-    if (!copyFileAtomically(picture, target, reason))
+    if (!copyPicture(picture, target, reason))
         return std::nullopt;
     const std::u16string stored = utf8ToUtf16(pathToUtf8(target));
     // A path longer than the field could not be stored whole; it would point nowhere.
