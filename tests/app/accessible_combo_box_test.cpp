@@ -98,6 +98,9 @@ TEST_P(AccessibleComboBoxTest, ChildrenAreTheListAndTheLineEdit)
     } else {
         EXPECT_EQ(face->focusChild(), nullptr);
     }
+    // A point on the screen: over the typing area of an editable one, the line edit.
+    const QPoint middle = combo->mapToGlobal(combo->rect().center());
+    EXPECT_EQ(face->childAt(middle.x(), middle.y()), GetParam().editable ? face->child(1) : nullptr);
     EXPECT_EQ(face->indexOfChild(QAccessible::queryAccessibleInterface(&window)), -1);
 }
 
