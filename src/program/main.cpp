@@ -1,6 +1,7 @@
 // Kalvora Tools: a hidden controller starts, opens the start page and switches between
 // the function windows until the user quits.
 
+#include "app/accessible_combo_box.h"
 #include "app/app_controller.h"
 #include "app/installation_check.h"
 #include "app/options_storage_file.h"
@@ -27,6 +28,8 @@ int main(int argc, char* argv[])
             : kvt::optionsFilePath(kvt::dataFolderIn(kvt::QtSystemServices::systemCommonDataFolder())));
 
     QApplication application(argc, argv);
+    // Before any window: an object keeps the accessible interface it was first given.
+    kvt::installAccessibleComboBoxes();
     // Not for the installation check, and not where no accessibility bridge will ask.
     const kvt::SessionBusConnector sessionBus(!checkInstallation
         && QGuiApplication::platformName() != QLatin1String("offscreen")

@@ -1,6 +1,7 @@
 // Loads the built calculations library the way the program does, through its own
 // loader, and drives the dialog offscreen against a real central state.
 
+#include "app/accessible_combo_box.h"
 #include "app/qt_platform.h"
 #include "calclib/calculations_form.h"
 #include "common/units.h"
@@ -12,6 +13,7 @@
 #include "state/page_ids.h"
 #include "state/state_blocks.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -133,6 +135,25 @@ TEST(CalculationsLibraryTest, OpensWithTheKeptCalculatorAndCalculates)
     // The program unloads the library before the dialog it closed is deleted.
     program.services.unloadCalculationsLibrary();
     destroy(dialog);
+}
+
+// The library's dialog lives in a module of its own, yet its combo boxes get the
+// program's accessible interface: they are announced by their captions.
+TEST(CalculationsLibraryTest, ComboBoxesAreNamedByTheirCaptions)
+{
+    QAccessible::installFactory(&accessibleComboBoxFactory);
+    ProgramSide program;
+    writeWindowBlock(program.options->windows.calculations, CalculationsBlock {8, {1000.0f, 3.0f, 0, 0, 0}, 0});
+    QDialog* dialog = program.open();
+    ASSERT_NE(dialog, nullptr);
+    QAccessibleInterface* calculator = QAccessible::queryAccessibleInterface(child<QComboBox>(dialog, "calculator"));
+    EXPECT_EQ(calculator->text(QAccessible::Name), QStringLiteral("*Berechnung:"));
+    EXPECT_EQ(calculator->text(QAccessible::Value), QStringLiteral("*Verweilzeit"));
+    QAccessibleInterface* sets = QAccessible::queryAccessibleInterface(child<QComboBox>(dialog, "gaugeSet"));
+    EXPECT_EQ(sets->text(QAccessible::Name), QStringLiteral("*Endmaßsatz:"));
+    program.services.unloadCalculationsLibrary();
+    destroy(dialog);
+    QAccessible::removeFactory(&accessibleComboBoxFactory);
 }
 
 TEST(CalculationsLibraryTest, PitchGoesBackToTheFlangeWindow)

@@ -2,11 +2,16 @@
 // the services it was given, and pages without a window of their own still get one
 // with their title and menu.
 
+#include "app/accessible_combo_box.h"
 #include "app/title_only_window.h"
 #include "program/page_windows.h"
 #include "state/page_ids.h"
 
 #include "window_test_fixture.h"
+
+#include <QAccessible>
+#include <QComboBox>
+#include <QLabel>
 
 #include <set>
 
@@ -57,6 +62,39 @@ TEST_F(PageWindowsTest, PagesWithoutTheirOwnWindow)
     // The calculations library has its own dialog; unknown pages have nothing.
     EXPECT_EQ(createPageWindow(page::Calculations, *controller), nullptr);
     EXPECT_EQ(createPageWindow(4711, *controller), nullptr);
+}
+
+// Every combo box of every window is announced by its caption: the label it sits
+// beside (mnemonic stripped) where it has one, and never by the entry it shows.
+TEST_F(PageWindowsTest, EveryComboBoxIsNamedByItsCaption)
+{
+    QAccessible::installFactory(&accessibleComboBoxFactory);
+    int combos = 0;
+    for (const WindowFactoryEntry& entry : windowFactories()) {
+        SCOPED_TRACE(entry.page);
+        std::unique_ptr<FunctionWindow> window(createPageWindow(entry.page, *controller, services()));
+        ASSERT_NE(window, nullptr);
+        for (QComboBox* combo : window->findChildren<QComboBox*>()) {
+            ++combos;
+            const QString name = combo->accessibleName();
+            SCOPED_TRACE(combo->objectName().toStdString() + " " + name.toStdString());
+            EXPECT_FALSE(name.isEmpty());
+            for (QLabel* label : window->findChildren<QLabel*>()) {
+                if (label->buddy() == combo) {
+                    EXPECT_EQ(name, QString(label->text()).remove(QLatin1Char('&')));
+                }
+            }
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(combo);
+            ASSERT_NE(face, nullptr);
+            EXPECT_EQ(face->role(), QAccessible::ComboBox);
+            EXPECT_EQ(face->text(QAccessible::Name), name);
+            EXPECT_EQ(face->text(QAccessible::Value), combo->currentText());
+        }
+    }
+    QAccessible::removeFactory(&accessibleComboBoxFactory);
+    // At least cutting data, coolant, cut to length, flanges, parallels, dowel pins (two)
+    // and drill depths (two).
+    EXPECT_GE(combos, 9);
 }
 
 } // namespace
