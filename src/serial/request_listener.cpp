@@ -55,6 +55,14 @@ std::vector<RequestEvent> RequestListener::takeEvents()
     return std::exchange(m_queue, {});
 }
 
+std::optional<std::uint64_t> RequestListener::answerBytes()
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_answer)
+        return std::nullopt;
+    return m_answer->progress().bytesSent;
+}
+
 void RequestListener::push(RequestEvent event)
 {
     {

@@ -401,8 +401,11 @@ void TransferWindow::updateStatus()
         m_status[column]->setAccessibleName(m_status[column]->text());
         m_status[column]->setVisible(shown);
     };
+    // A drip-feed or the answer to a request sends from the disk, not the editor: the
+    // counter follows the bytes going out.
+    const std::optional<TransferSession::FeedCount> feed = m_session->feedCount();
     show(0, link.indicator(Indicator::LineConnected) != 0, ids::kLineConnected);
-    show(1, link.indicator(Indicator::Sending) != 0, ids::kSending);
+    show(1, link.indicator(Indicator::Sending) != 0 || feed, ids::kSending);
     show(3, link.indicator(Indicator::Receiving) != 0, ids::kReceiving);
     show(4, link.indicator(Indicator::Waiting) != 0, ids::kWaiting);
 
@@ -414,11 +417,12 @@ void TransferWindow::updateStatus()
         if (size.isEmpty())
             size = toQt(sizeText(0, texts()));
     } else {
-        number = editorCharacters();
+        number = feed ? feed->bytes : editorCharacters();
         size = toQt(sizeText(static_cast<std::uint32_t>(std::min<std::uint64_t>(number, UINT32_MAX)), texts()));
     }
     const MachineRecord* m = machine();
-    const bool red = m
+    // A fed program runs as it arrives: it is meant to be larger than the memory.
+    const bool red = m && !(feed && feed->fed)
         && sizeTextIsRed(static_cast<std::uint32_t>(std::min<std::uint64_t>(number, UINT32_MAX)), m->controlMemorySize);
     QLabel* label = m_status[kStatusSize];
     if (label->text() != size || label->property("red").toBool() != red) {
@@ -1180,20 +1184,29 @@ void TransferWindow::restartCommand()
     }
     RestartDialog dialog(
         text, suggested, texts(),
-        [this, name, path](const std::string& program) {
-            if (!startDripFeed(program, name))
-                return false;
-            m_dripFile.clear(); // its lines are the restarted text's, not the file's
-            return true;
-        },
-        this);
+        [this, name, &text](const std::string& program) { return startRestart(text, program, name); }, this);
     dialog.exec();
+}
+
+bool TransferWindow::startRestart(
+    const std::string& original, const std::string& restarted, const std::string& programName)
+{
+    if (!startFeed(controlProfile(), restarted, programName, original))
+        return false;
+    m_dripFile.clear(); // its lines are the restarted text's, not the file's
+    return true;
 }
 
 bool TransferWindow::startDripFeed(const std::string& text, const std::string& programName)
 {
-    ControlProfile profile = controlProfile();
-    FramedProgram program = frameProgram(profile, text, programName);
+    return startFeed(controlProfile(), text, programName, {});
+}
+
+bool TransferWindow::startFeed(
+    ControlProfile profile, const std::string& text, const std::string& programName, const std::string& original)
+{
+    FramedProgram program
+        = frameProgram(profile, original.empty() ? text : keepProgramName(profile, original, text), programName);
     const SessionResult result = m_session->startDripFeed(std::move(profile), std::move(program));
     if (result != SessionResult::Done) {
         tell(result);

@@ -67,6 +67,9 @@ public:
     void dripFeedCommand();
     // Feeds the text with the machine's control profile; false when it did not start.
     bool startDripFeed(const std::string& text, const std::string& programName);
+    // Feeds a program restarted from a line under the name of the original program it
+    // was cut from; false when it did not start.
+    bool startRestart(const std::string& original, const std::string& restarted, const std::string& programName);
     // Reads a program for a feed; empty after telling the user it cannot be read.
     std::string readProgram(const std::filesystem::path& path);
     void logTransfer(int kind, const std::string& file, std::uint64_t bytes, int outcome, const std::string& note = {});
@@ -137,6 +140,9 @@ private:
     void sendFinished();
     void receiveFinished();
     void dripFeedFinished();
+    // original: the program a restarted text was cut from, whose name it keeps.
+    bool startFeed(
+        ControlProfile profile, const std::string& text, const std::string& programName, const std::string& original);
     void requestEvents();
     void colourWholeText(bool ask);
     void applyColours(const std::vector<ColourRange>& ranges);

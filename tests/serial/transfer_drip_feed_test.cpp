@@ -288,3 +288,116 @@ TEST_F(TransferDripFeedTest, TheControlCallsAProgramAndAnUnknownOneGetsNothing)
 
 } // namespace
 } // namespace kvt
+
+namespace kvt {
+namespace {
+
+std::string bytesText(std::uint64_t bytes)
+{
+    return std::to_string(bytes) + " *Bytes";
+}
+
+// Waits until the window's status timer has shown the state of now.
+void letTheStatusCatchUp()
+{
+    pumpUntil([] { return false; }, 400ms);
+}
+
+// A feed sends from the disk, not from the editor: the status line counts the bytes
+// going out and shows the sending mark, and gives the editor's count back afterwards.
+// A fed program is meant to be larger than the control's memory, so it is not red.
+TEST_F(TransferDripFeedTest, TheByteCounterFollowsAFeedAndNotTheEditor)
+{
+    open("Fanuc"); // waits for DC1
+    controller->options()->machines[0].controlMemorySize = 10;
+    ASSERT_TRUE(window()->loadFile(program));
+    const QString editorCount = window()->statusText(2);
+    EXPECT_NE(editorCount.toStdString(), bytesText(0));
+    EXPECT_TRUE(window()->sizeTextRed());
+
+    std::string text = "%\nO4711\n";
+    for (int i = 0; i < 3000; ++i)
+        text += "G1 X1.000 Y2.000\n";
+    text += "M30\n%\n";
+    ASSERT_TRUE(window()->startDripFeed(text, "O4711"));
+    letTheStatusCatchUp();
+    EXPECT_EQ(window()->statusText(1), "*Sendet");
+    EXPECT_EQ(window()->statusText(2).toStdString(), bytesText(0));
+    EXPECT_FALSE(window()->sizeTextRed());
+
+    pty.writeAll("\x11");
+    ASSERT_TRUE(pumpUntil([this] { return window()->session().dripFeed().progress().bytesSent > 100; }));
+    window()->dripFeedPanel()->pauseCommand();
+    ASSERT_TRUE(pumpUntil([this] { return window()->dripFeedPanel()->lineText(0) == "*Pausiert"; }));
+    letTheStatusCatchUp();
+    const std::size_t sent = window()->session().dripFeed().progress().bytesSent;
+    EXPECT_LT(sent, text.size());
+    EXPECT_EQ(window()->statusText(2).toStdString(), bytesText(sent));
+    EXPECT_EQ(window()->statusText(1), "*Sendet");
+    EXPECT_FALSE(window()->sizeTextRed());
+
+    window()->dripFeedPanel()->cancelCommand();
+    ASSERT_TRUE(pumpUntil([this] { return !window()->session().sending(); }));
+    EXPECT_EQ(window()->statusText(2), editorCount);
+    EXPECT_EQ(window()->statusText(1), "");
+    EXPECT_TRUE(window()->sizeTextRed());
+}
+
+TEST_F(TransferDripFeedTest, TheByteCounterFollowsTheAnswerToARequest)
+{
+    std::filesystem::create_directories(root / "nc");
+    std::string answer = "%\nO4711\n";
+    for (int i = 0; i < 2000; ++i)
+        answer += "G1 X1.000 Y2.000\n";
+    answer += "M30\n%\n";
+    std::ofstream(root / "nc" / "O4711.nc", std::ios::binary) << answer;
+    std::ofstream(ControlProfiles::filePath(controller->dataDirectory()))
+        << "[Mill]\nfolder1=" << (root / "nc").string()
+        << "\nrequestDelayMs=0\nrequestDripFeed=1\nstart=xon\nflow=program\nstopAllowance=16\nlineEnd=LF\n";
+    open("Mill");
+    ASSERT_TRUE(window()->loadFile(program));
+    const QString editorCount = window()->statusText(2);
+    window()->listenCommand();
+    letTheStatusCatchUp();
+    EXPECT_EQ(window()->statusText(2), editorCount); // listening alone sends nothing
+    EXPECT_EQ(window()->statusText(1), "");
+
+    pty.writeAll("%\n(PRG=4711)\n%\n");
+    ASSERT_TRUE(pumpUntil([this] { return window()->statusText(1) == "*Sendet"; }));
+    EXPECT_EQ(window()->statusText(2).toStdString(), bytesText(0)); // the answer waits for DC1
+
+    pty.writeAll("\x11");
+    ASSERT_TRUE(pumpUntil([this] {
+        const auto count = window()->session().feedCount();
+        return count && count->bytes > 100;
+    }));
+    pty.writeAll("\x13"); // the control's buffer is full
+    pumpUntil([] { return false; }, 200ms);
+    const std::uint64_t held = window()->session().feedCount()->bytes;
+    letTheStatusCatchUp();
+    EXPECT_EQ(window()->session().feedCount()->bytes, held);
+    EXPECT_EQ(window()->statusText(2).toStdString(), bytesText(held));
+
+    pty.writeAll("\x11");
+    EXPECT_EQ(pty.readFor(answer.size(), 3000ms), answer);
+    ASSERT_TRUE(pumpUntil([this] { return window()->requestPanel()->logText().contains("gesendet: "); }));
+    letTheStatusCatchUp();
+    EXPECT_EQ(window()->statusText(2), editorCount);
+    EXPECT_EQ(window()->statusText(1), "");
+    window()->stopListeningCommand();
+}
+
+// The restart goes out under the number of the program it was cut from, not one made
+// from its file name.
+TEST_F(TransferDripFeedTest, ARestartGoesOutUnderTheOriginalProgramNumber)
+{
+    open("Haas");
+    const std::string original = "%\nO1234 (BRACKET)\nG20\nT1 M6\nT2 M6\nM30\n%\n";
+    ASSERT_TRUE(window()->startRestart(original, "(RESTART LINE 5)\nG20\nT2 M6\nM30\n%\n", "bracket_v2"));
+    const std::string expected = "%\r\nO1234 (BRACKET)\r\n(RESTART LINE 5)\r\nG20\r\nT2 M6\r\nM30\r\n%\r\n";
+    EXPECT_EQ(pty.readFor(expected.size(), 3000ms), expected);
+    ASSERT_TRUE(pumpUntil([this] { return !window()->session().sending(); }));
+}
+
+} // namespace
+} // namespace kvt
