@@ -79,6 +79,23 @@ TransferSession::PortFactory defaultPorts(AppController& controller)
 #endif
 }
 
+// The device each port name stands for, as the start-up settings say now.
+std::string portDevices(AppController& controller)
+{
+#if defined(_WIN32)
+    (void)controller;
+    return {};
+#else
+    SettingsStore& settings = controller.settings();
+    const PortNameMap names
+        = PortNameMap::fromSettings([&settings](const std::string& key) { return settings.readText(key); });
+    std::string devices;
+    for (const std::string& device : names.devices)
+        devices += device + '\n';
+    return devices;
+#endif
+}
+
 } // namespace
 
 // The colouring worker reports its end through the window's queued events.
@@ -122,6 +139,7 @@ TransferWindow::TransferWindow(AppController& controller, const WindowServices& 
     });
     m_workerEvents = std::make_unique<TransferWindowWorkerEvents>(*m_events);
     m_colourWorker = std::make_unique<NcColourWorker>(*m_workerEvents);
+    m_portDevices = portDevices(controller);
     m_session = std::make_unique<TransferSession>(defaultPorts(controller), *m_events, texts(), *m_buffer);
     m_chooseFile = [this](bool save) {
         const std::filesystem::path folder = m_file.empty() ? this->controller().dataDirectory() : m_file.parent_path();
@@ -289,8 +307,17 @@ void TransferWindow::refresh()
     FunctionWindow::refresh();
     retranslate();
     // The options dialog may have changed the port or its settings.
-    if (!m_session->sending() && !m_session->receiveArmed())
+    if (!m_session->sending() && !m_session->receiveArmed()) {
+        // The session's port keeps the device it was made for: a port name mapped to
+        // another device needs a new port, or every transfer still goes to the old one.
+        std::string devices = portDevices(controller());
+        if (devices != m_portDevices) {
+            m_portDevices = std::move(devices);
+            m_session.reset();
+            m_session = std::make_unique<TransferSession>(defaultPorts(controller()), *m_events, texts(), *m_buffer);
+        }
         setUpMachine();
+    }
 }
 
 bool TransferWindow::internalMode() const

@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QAction;
@@ -178,6 +179,7 @@ private:
     NcColourTable m_colourTable;
 
     std::filesystem::path m_file;
+    std::string m_portDevices; // the devices the session's ports were made for
     int m_machine = 0;
     bool m_modified = false;
     bool m_settingText = false; // the window itself changes the editor
