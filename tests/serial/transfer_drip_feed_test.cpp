@@ -387,6 +387,34 @@ TEST_F(TransferDripFeedTest, TheByteCounterFollowsTheAnswerToARequest)
     window()->stopListeningCommand();
 }
 
+// A port set to XON/XOFF in the driver takes the control's DC1 off the line; an answer
+// that waits for DC1 must still get it.
+TEST_F(TransferDripFeedTest, AnAnswerThatWaitsForDc1StartsWithXonXoffInTheDriver)
+{
+    std::filesystem::create_directories(root / "nc");
+    const std::string answer = "%\nO4711\nG0 X0\nM30\n%\n";
+    std::ofstream(root / "nc" / "O4711.nc", std::ios::binary) << answer;
+    std::ofstream(ControlProfiles::filePath(controller->dataDirectory()))
+        << "[Mill]\nfolder1=" << (root / "nc").string()
+        << "\nrequestDelayMs=0\nrequestDripFeed=0\nstart=xon\nflow=program\nlineEnd=LF\n";
+    MachineRecord& machine = controller->options()->machines[0];
+    SerialSettings set = LoadSerialSettings(machine, PortDirection::Send);
+    set.flowControl = kFlowXonXoff;
+    set.softwareFlowOut = 1;
+    set.xonChar = 0x11;
+    set.xoffChar = 0x13;
+    StoreSerialSettings(machine, PortDirection::Send, set);
+    open("Mill");
+    window()->listenCommand();
+    ASSERT_NE(window()->requestPanel(), nullptr);
+    pty.writeAll("%\n(PRG=4711)\n%\n");
+    ASSERT_TRUE(pumpUntil([this] { return window()->requestPanel()->logText().contains("wird gesendet"); }));
+    pumpUntil([] { return false; }, 200ms);
+    pty.writeAll("\x11");
+    EXPECT_EQ(pty.readFor(answer.size(), 3000ms), answer);
+    window()->stopListeningCommand();
+}
+
 // The restart goes out under the number of the program it was cut from, not one made
 // from its file name.
 TEST_F(TransferDripFeedTest, ARestartGoesOutUnderTheOriginalProgramNumber)
