@@ -12,6 +12,7 @@
 #include "serial/nc_editor_launcher.h"
 #include "serial/nc_external_editor.h"
 #include "serial/nc_renumber_dialog.h"
+#include "serial/nc_restart.h"
 #include "serial/nc_text.h"
 #include "serial/nc_tool_check.h"
 #include "serial/nc_workers.h"
@@ -1190,6 +1191,7 @@ void TransferWindow::dripFeedCommand()
     if (startDripFeed(text, pathToUtf8(path.stem()))) {
         m_dripFile = path;
         m_dripRestartLine = 0;
+        m_feedSource = {path, 0, 0, 0};
     }
 }
 
@@ -1211,29 +1213,36 @@ void TransferWindow::restartCommand()
     }
     RestartDialog dialog(
         text, suggested, texts(),
-        [this, name, &text](const std::string& program) { return startRestart(text, program, name); }, this);
+        [this, path, &text](
+            const std::string& program, std::size_t line) { return startRestart(path, text, program, line); },
+        this);
     dialog.exec();
 }
 
 bool TransferWindow::startRestart(
-    const std::string& original, const std::string& restarted, const std::string& programName)
+    const std::filesystem::path& file, const std::string& original, const std::string& restarted, std::size_t line)
 {
-    if (!startFeed(controlProfile(), restarted, programName, original))
+    ControlProfile profile = controlProfile();
+    const std::string text = keepProgramName(profile, original, restarted);
+    if (!startFeed(std::move(profile), text, pathToUtf8(file.stem())))
         return false;
-    m_dripFile.clear(); // its lines are the restarted text's, not the file's
+    // What the feed counts are the lines of the restarted text; a break is told in the
+    // lines of the file the operator restarts from.
+    const std::size_t originalLines = textLineCount(original);
+    const std::size_t kept = originalLines >= line ? originalLines - line + 1 : 0;
+    const std::size_t fedLines = textLineCount(text);
+    m_feedSource = {file, line, fedLines > kept ? fedLines - kept : 0, originalLines};
     return true;
 }
 
 bool TransferWindow::startDripFeed(const std::string& text, const std::string& programName)
 {
-    return startFeed(controlProfile(), text, programName, {});
+    return startFeed(controlProfile(), text, programName);
 }
 
-bool TransferWindow::startFeed(
-    ControlProfile profile, const std::string& text, const std::string& programName, const std::string& original)
+bool TransferWindow::startFeed(ControlProfile profile, const std::string& text, const std::string& programName)
 {
-    FramedProgram program
-        = frameProgram(profile, original.empty() ? text : keepProgramName(profile, original, text), programName);
+    FramedProgram program = frameProgram(profile, text, programName);
     const SessionResult result = m_session->startDripFeed(std::move(profile), std::move(program));
     if (result != SessionResult::Done) {
         tell(result);
@@ -1253,7 +1262,12 @@ bool TransferWindow::startFeed(
 void TransferWindow::dripFeedFinished()
 {
     const DripFeedProgress end = m_session->dripFeed().progress();
-    const std::size_t restart = m_session->dripFeed().restartLine();
+    const FeedSource& source = m_feedSource;
+    const std::size_t fedRestart = m_session->dripFeed().restartLine();
+    const std::size_t restart = source.restartFrom == 0
+        ? fedRestart
+        : originalRestartLine(fedRestart, source.restartFrom, source.lead, source.originalLines);
+    m_dripFile = source.file;
     m_dripRestartLine = end.state == DripFeedState::Finished ? 0 : restart;
     m_session->dripFeedFinished();
     m_cancelEnabled = false;
@@ -1265,9 +1279,13 @@ void TransferWindow::dripFeedFinished()
     const TransferOutcome outcome = done       ? TransferOutcome::Done
         : end.state == DripFeedState::LinkLost ? TransferOutcome::LinkLost
                                                : TransferOutcome::Cancelled;
-    logTransfer(static_cast<int>(TransferKind::DripFeed),
-        pathToUtf8(m_dripFile.empty() ? "restart" : m_dripFile.filename()), end.bytesSent, static_cast<int>(outcome),
-        done ? std::string() : cformat("restart line %u", static_cast<unsigned>(restart)));
+    std::string note = source.restartFrom == 0
+        ? std::string()
+        : cformat("restarted from line %u", static_cast<unsigned>(source.restartFrom));
+    if (!done)
+        note += (note.empty() ? "" : ", ") + cformat("restart line %u", static_cast<unsigned>(restart));
+    logTransfer(static_cast<int>(TransferKind::DripFeed), pathToUtf8(source.file.filename()), end.bytesSent,
+        static_cast<int>(outcome), note);
     showBox({dripFeedEndMessage(end, restart, texts()), texts().text(94813, "*Drip-Feed"),
         done ? MessageIcon::Information : MessageIcon::Warning, MessageButtons::Ok});
 }

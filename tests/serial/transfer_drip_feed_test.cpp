@@ -175,7 +175,9 @@ TEST(RestartDialogTest, ATypedToolChangeFindsItsLineAndTheEditedPreambleGoesOut)
 {
     BuiltinTexts texts;
     std::vector<std::string> sent;
-    RestartDialog dialog(kTwoTools, 0, texts, [&](const std::string& text) {
+    std::size_t sentLine = 0;
+    RestartDialog dialog(kTwoTools, 0, texts, [&](const std::string& text, std::size_t line) {
+        sentLine = line;
         sent.push_back(text);
         return true;
     });
@@ -195,13 +197,14 @@ TEST(RestartDialogTest, ATypedToolChangeFindsItsLineAndTheEditedPreambleGoesOut)
     dialog.sendCommand();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0], "G21\nG0 Z50\nT2 M6\nG1 X20\nM30\n%\n");
+    EXPECT_EQ(sentLine, 7u);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
 TEST(RestartDialogTest, AnUnknownBlockOrABadNumberFindsNothing)
 {
     BuiltinTexts texts;
-    RestartDialog dialog(kTwoTools, 0, texts, [](const std::string&) { return true; });
+    RestartDialog dialog(kTwoTools, 0, texts, [](const std::string&, std::size_t) { return true; });
     const std::tuple<int, const char*, const char*, const char*> cases[] = {
         {1, "30", "1", "*Keine passende Zeile gefunden."},
         {2, "3", "1", "*Keine passende Zeile gefunden."},
@@ -421,10 +424,37 @@ TEST_F(TransferDripFeedTest, ARestartGoesOutUnderTheOriginalProgramNumber)
 {
     open("Haas");
     const std::string original = "%\nO1234 (BRACKET)\nG20\nT1 M6\nT2 M6\nM30\n%\n";
-    ASSERT_TRUE(window()->startRestart(original, "(RESTART LINE 5)\nG20\nT2 M6\nM30\n%\n", "bracket_v2"));
+    ASSERT_TRUE(window()->startRestart(root / "bracket_v2.nc", original, "(RESTART LINE 5)\nG20\nT2 M6\nM30\n%\n", 5));
     const std::string expected = "%\r\nO1234 (BRACKET)\r\n(RESTART LINE 5)\r\nG20\r\nT2 M6\r\nM30\r\n%\r\n";
     EXPECT_EQ(pty.readFor(expected.size(), 3000ms), expected);
     ASSERT_TRUE(pumpUntil([this] { return !window()->session().sending(); }));
+    std::ifstream in(window()->transferLog());
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line,
+        "2025-03-07 14:05:09\tdrip-feed\tbracket_v2.nc\t" + std::to_string(expected.size())
+            + "\tdone\trestarted from line 5");
+}
+
+// A restarted program that breaks off again names the line of the file to restart
+// from, not a line of the text that went out (name line and preamble before it).
+TEST_F(TransferDripFeedTest, ABrokenRestartNamesTheLineOfTheFile)
+{
+    open("Fanuc"); // waits for DC1
+    const std::string original = "%\nO4711\nG0 X0\nM30\n%\n";
+    ASSERT_TRUE(window()->startRestart(program, original, "(RESTART LINE 3)\nG21\nG0 X0\nM30\n%\n", 3));
+    window()->dripFeedPanel()->cancelCommand();
+    ASSERT_TRUE(pumpUntil([this] { return !window()->session().sending(); }));
+    EXPECT_EQ(lastBox(), "*Drip-Feed abgebrochen. Neustart ab Zeile 3.");
+    std::ifstream in(window()->transferLog());
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "2025-03-07 14:05:09\tdrip-feed\tO4711.nc\t0\tcancelled\trestarted from line 3, restart line 3");
+
+    std::size_t suggested = 0;
+    window()->setRestartRunner([&](const std::string&, std::size_t at, const std::string&) { suggested = at; });
+    window()->restartCommand();
+    EXPECT_EQ(suggested, 3u);
 }
 
 } // namespace
