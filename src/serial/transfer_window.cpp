@@ -1175,7 +1175,12 @@ void TransferWindow::showLogCommand()
             texts().text(94838, "*Übertragungsprotokoll"), MessageIcon::Information, MessageButtons::Ok});
         return;
     }
-    viewer().open(log);
+    // Without a viewer the command must not look dead: the user learns where the log is.
+    if (!viewer().open(log)) {
+        showBox({texts().text(94850, "*Das Übertragungsprotokoll kann nicht angezeigt werden. Es liegt in: ")
+                + pathToUtf8(log),
+            texts().text(94838, "*Übertragungsprotokoll"), MessageIcon::Warning, MessageButtons::Ok});
+    }
 }
 
 void TransferWindow::dripFeedCommand()

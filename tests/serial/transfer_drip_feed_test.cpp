@@ -2,6 +2,7 @@
 // control profile, the panel shows the feed and ends it, the end is told with the line
 // to restart from.
 
+#include "common/code_page.h"
 #include "common/text_lookup.h"
 #include "serial/control_profile.h"
 #include "serial/drip_feed_panel.h"
@@ -133,6 +134,12 @@ TEST_F(TransferDripFeedTest, APanelCancelWhileTheControlHasNotStartedTellsTheFir
     window()->showLogCommand();
     ASSERT_EQ(viewer.opened.size(), 1u);
     EXPECT_EQ(viewer.opened[0], window()->transferLog());
+    const std::size_t boxCount = boxes.shown.size();
+    viewer.starts = false;
+    window()->showLogCommand();
+    ASSERT_EQ(boxes.shown.size(), boxCount + 1);
+    EXPECT_EQ(lastBox(),
+        "*Das Übertragungsprotokoll kann nicht angezeigt werden. Es liegt in: " + pathToUtf8(window()->transferLog()));
     std::ifstream in(window()->transferLog());
     std::string line;
     std::getline(in, line);
