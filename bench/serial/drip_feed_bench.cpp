@@ -6,8 +6,12 @@
 //   (bytes x 10 bits / 115200) as "cpu_share_percent". A pseudo-terminal has no baud
 //   pacing of its own; the feed paces itself at the line rate, so the run takes about
 //   the line time.
+// BM_WakeUpFloor: what any feed that keeps no more than a profile's allowance on its way
+//   must spend on this machine: one timed wait and one write of the whole allowance per
+//   allowance of line time, to the same control, and nothing else. Its
+//   "cpu_share_percent" is the floor under BM_DripFeedAt115200 for that allowance.
 // BM_DripFeed20MBRandomPauses: 20 MB at a high rate to a control with a bounded buffer
-//   that executes at its own pace and holds the feed when nearly full and at random;
+//   that executes slower than the feed and holds it when nearly full and at random;
 //   checks that every byte arrives in order and the buffer never overflows, and states
 //   the CPU per byte as a share of line time at 115200 baud.
 // BM_PanelEventLoopGap: the feed job with its panel, as the transfer window runs them,
@@ -205,6 +209,9 @@ void BM_DripFeedAt115200(benchmark::State& state)
     state.counters["cpu_ms"] = cpu / runs * 1e3;
     state.counters["cpu_share_percent"] = 100.0 * cpu / runs / lineSeconds(program.bytes.size());
     state.counters["holds"] = holds / runs;
+    state.counters["in_flight"] = static_cast<double>(profile.flow == kvt::FlowMode::Program
+            ? std::min<std::size_t>(profile.stopAllowance, kvt::DripFeed::kMaxInFlight)
+            : kvt::DripFeed::kDriverFlowInFlight);
 }
 // Profiles in their built-in order; 64 KB each, about 5.7 s of line time.
 BENCHMARK(BM_DripFeedAt115200)
@@ -213,9 +220,47 @@ BENCHMARK(BM_DripFeedAt115200)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();
 
-// The control of the unit test scaled up: a buffer of 256 KB, a feed at 4 MB/s and a
-// reaction time of 10 ms, so the buffer keeps room for what the feed brings while the
-// control reacts.
+void BM_WakeUpFloor(benchmark::State& state)
+{
+    const auto allowance = static_cast<std::size_t>(state.range(0));
+    const std::string program = makeProgram(64 * 1024);
+    const std::uint32_t rate = kvt::lineBytesPerSecond(115200, 8, false, kvt::kOneStopBit);
+    const auto period = std::chrono::nanoseconds(static_cast<std::int64_t>(allowance * 1'000'000'000ull / rate));
+    double cpu = 0.0;
+    for (auto _ : state) {
+        PtyLine line;
+        if (!line.ok) {
+            state.SkipWithError("pseudo-terminal not opened");
+            return;
+        }
+        PausingControl control(line, program.size());
+        const double cpuStart = threadCpuSeconds();
+        for (std::size_t sent = 0; sent < program.size();) {
+            const std::size_t piece = std::min(allowance, program.size() - sent);
+            const ssize_t n = write(line.slave, program.data() + sent, piece);
+            if (n > 0)
+                sent += static_cast<std::size_t>(n);
+            pollfd fd {line.slave, POLLIN, 0};
+            const timespec wait {0, static_cast<long>(period.count())};
+            if (ppoll(&fd, 1, &wait, nullptr) > 0) {
+                char incoming[64];
+                (void)!read(line.slave, incoming, sizeof incoming);
+            }
+        }
+        cpu += threadCpuSeconds() - cpuStart;
+        std::this_thread::sleep_for(50ms);
+        control.finish();
+    }
+    state.counters["cpu_share_percent"]
+        = 100.0 * cpu / static_cast<double>(state.iterations()) / lineSeconds(program.size());
+    state.counters["wake_ups"] = static_cast<double>((program.size() + allowance - 1) / allowance);
+}
+// The allowances of the built-in profiles that pace the line themselves.
+BENCHMARK(BM_WakeUpFloor)->Arg(10)->Arg(16)->Arg(32)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// The control of the unit test scaled up: a buffer of 1 MB, a feed at 4 MB/s, a control
+// that executes at 30 % of that and stops now and then, and a reaction time of 50 ms, so
+// the buffer keeps room for what the feed brings while the control reacts.
 void BM_DripFeed20MBRandomPauses(benchmark::State& state)
 {
     kvt::ControlProfile profile = kvt::builtInProfiles().back();
@@ -223,8 +268,11 @@ void BM_DripFeed20MBRandomPauses(benchmark::State& state)
     profile.start = kvt::StartCondition::AtOnce;
     profile.stopAllowance = 512;
     constexpr std::uint32_t kRate = 4'000'000;
-    constexpr std::size_t kBuffer = 256 * 1024;
-    constexpr std::size_t kReaction = kRate / 100;
+    // A pseudo-terminal on a small machine carries about half the feed's rate, so the
+    // control executes at less than that, or its buffer would never fill.
+    constexpr double kExecutedPerSecond = kRate * 0.3;
+    constexpr std::size_t kBuffer = 1024 * 1024;
+    constexpr std::size_t kReaction = kRate / 20;
     const kvt::FramedProgram program = kvt::frameProgram(profile, makeProgram(20'000'000), "big");
 
     for (auto _ : state) {
@@ -245,14 +293,18 @@ void BM_DripFeed20MBRandomPauses(benchmark::State& state)
         std::mt19937 random(7);
         std::string chunk;
         std::size_t received = 0;
-        std::size_t buffered = 0;
-        std::size_t mostBuffered = 0;
+        double buffered = 0.0;
+        double mostBuffered = 0.0;
         bool same = true;
         bool held = false;
+        bool heldFull = false; // held for a full buffer: goes on once half of it is free
         bool stalled = false;
-        int holds = 0;
+        int fullHolds = 0;
+        int randomHolds = 0;
         auto heldUntil = Clock::now();
+        auto stoppedUntil = Clock::now();
         auto lastByte = Clock::now();
+        auto lastRound = Clock::now();
         const auto start = Clock::now();
         while (received < program.bytes.size()) {
             chunk.clear();
@@ -267,17 +319,25 @@ void BM_DripFeed20MBRandomPauses(benchmark::State& state)
             }
             same = same && program.bytes.compare(received, chunk.size(), chunk) == 0;
             received += chunk.size();
-            buffered += chunk.size();
+            buffered += static_cast<double>(chunk.size());
             mostBuffered = std::max(mostBuffered, buffered);
-            if (!held && (buffered + profile.stopAllowance + kReaction >= kBuffer || random() % 400 == 0)) {
+            if (now >= stoppedUntil) {
+                const double elapsed = std::chrono::duration<double>(now - std::max(lastRound, stoppedUntil)).count();
+                buffered = std::max(0.0, buffered - elapsed * kExecutedPerSecond);
+                if (random() % 300 == 0)
+                    stoppedUntil = now + std::chrono::milliseconds(random() % 30);
+            }
+            lastRound = now;
+            const bool full = buffered + static_cast<double>(profile.stopAllowance + kReaction) >= kBuffer;
+            if (!held && (full || random() % 400 == 0)) {
                 line.send(static_cast<char>(kvt::kDc3Byte));
                 held = true;
-                ++holds;
+                ++(full ? fullHolds : randomHolds);
+                heldFull = full;
                 heldUntil = now + std::chrono::milliseconds(random() % 30);
             }
-            // The control executes a random share of its buffer.
-            buffered -= std::min(buffered, std::size_t {random() % 40000});
-            if (held && now >= heldUntil && buffered + profile.stopAllowance + kReaction < kBuffer / 2) {
+            if (held && now >= heldUntil && !full
+                && (!heldFull || buffered + static_cast<double>(profile.stopAllowance + kReaction) < kBuffer / 2)) {
                 line.send(static_cast<char>(kvt::kDc1Byte));
                 held = false;
                 lastByte = now;
@@ -297,8 +357,9 @@ void BM_DripFeed20MBRandomPauses(benchmark::State& state)
             state.SkipWithError("the feed did not finish");
         state.counters["MB"] = static_cast<double>(received) / 1e6;
         state.counters["wall_s"] = wall;
-        state.counters["holds"] = holds;
-        state.counters["most_buffered"] = static_cast<double>(mostBuffered);
+        state.counters["full_holds"] = fullHolds;
+        state.counters["random_holds"] = randomHolds;
+        state.counters["most_buffered"] = mostBuffered;
         state.counters["buffer"] = static_cast<double>(kBuffer);
         state.counters["cpu_s"] = cpu;
         state.counters["cpu_ns_per_byte"] = cpu * 1e9 / static_cast<double>(program.bytes.size());

@@ -228,6 +228,11 @@ void AppController::backgroundTick(int tickNumber)
 std::intptr_t AppController::send(AppMessage message, std::intptr_t lParam)
 {
     if (message == AppMessage::AllocState) {
+        // Every open window and the calculations library hold the state and the options
+        // record, and the record holds settings not yet written: a second request must not
+        // free them under their users. It is refused and everything stays as it is.
+        if (state())
+            return 0;
         if (!allocate(StateBlock::OpenDialogData))
             return 0;
         if (!allocate(StateBlock::Options)) {

@@ -7,6 +7,7 @@
 #include "state/state_blocks.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -181,7 +182,16 @@ std::string floatText(float value)
 {
     if (!std::isfinite(value))
         return "0";
-    return formatNumber("%.6g", value);
+    // Six digits read best; a seventh or more only where six would not give the stored
+    // value back: a gauge height of 100.0005 typed in must not come back as 100.001.
+    for (const char* format : {"%.6g", "%.7g", "%.8g"}) {
+        std::string text = formatNumber(format, value);
+        float back = 0.0f;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), back);
+        if (error == std::errc() && end == text.data() + text.size() && back == value)
+            return text;
+    }
+    return formatNumber("%.9g", value); // always enough for a float
 }
 
 void copyName(char16_t (&target)[256], const std::string& utf8)

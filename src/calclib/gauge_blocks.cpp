@@ -580,17 +580,11 @@ bool saveGaugeBlockSets(
     const std::filesystem::path& dataDirectory, const std::vector<GaugeBlockSet>& sets, std::string* error)
 {
     const std::filesystem::path path = dataDirectory / kGaugeSetFileName;
-    // A damaged file may hold sets the user typed by hand: it is kept aside, not lost.
-    if (loadGaugeBlockSets(dataDirectory).damaged) {
-        std::error_code copyError;
-        std::filesystem::copy_file(path, dataDirectory / kDamagedGaugeSetFileName,
-            std::filesystem::copy_options::overwrite_existing, copyError);
-        if (copyError) {
-            if (error)
-                *error = copyError.message();
-            return false;
-        }
-    }
+    // A damaged file may hold sets the user typed by hand: it is kept aside, not lost,
+    // and an earlier copy is never replaced.
+    if (loadGaugeBlockSets(dataDirectory).damaged
+        && !keepDamagedCopy(path, {"GaugeBlockSets.damaged", ".txt"}, error).has_value())
+        return false;
     return writeFileAtomically(path, writeGaugeBlockSets(sets), error);
 }
 

@@ -132,6 +132,7 @@ GaugeSetsReadResult parseGaugeSetsFromEditing(std::string_view text);
 // The file in the data directory; a missing file gives the default sets, a damaged one
 // none (and `damaged`), so that the caller keeps what it has and says so.
 inline constexpr std::string_view kGaugeSetFileName = "GaugeBlockSets.txt";
+// The first copy of a damaged file; later ones are "GaugeBlockSets.damaged2.txt", ...
 inline constexpr std::string_view kDamagedGaugeSetFileName = "GaugeBlockSets.damaged.txt";
 struct GaugeSetsLoad {
     std::vector<GaugeBlockSet> sets;
@@ -139,8 +140,9 @@ struct GaugeSetsLoad {
     int errorLine = 0;
 };
 GaugeSetsLoad loadGaugeBlockSets(const std::filesystem::path& dataDirectory);
-// Through a temporary file and a rename; a damaged file is first copied aside
-// (kDamagedGaugeSetFileName). False with a reason when it failed.
+// Through a temporary file and a rename; a damaged file is first copied aside under
+// the first free copy name (kDamagedGaugeSetFileName, then numbered), and the save is
+// refused when no copy could be made. False with a reason when it failed.
 bool saveGaugeBlockSets(
     const std::filesystem::path& dataDirectory, const std::vector<GaugeBlockSet>& sets, std::string* error);
 

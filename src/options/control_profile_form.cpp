@@ -62,11 +62,7 @@ ControlProfileForm::ControlProfileForm(OptionsDialogContext& context)
     ProfileFileError error;
     if (!folder.empty() && !m_profiles.load(folder, error)) {
         m_damagedFile = true;
-        m_loadMessage = cformat(m_context.texts.text(94736,
-                                    "*Die Datei der Steuerungsprofile ist beschädigt (Zeile %u: %s). Es gelten die "
-                                    "eingebauten Profile; die Datei wird beim nächsten Speichern als "
-                                    "ControlProfiles.txt.bad aufbewahrt."),
-            static_cast<unsigned>(error.line), error.text);
+        m_loadMessage = damagedProfileFileMessage(m_context.texts, error, folder);
     }
 }
 
@@ -203,11 +199,9 @@ bool ControlProfileForm::writeFile()
     const std::filesystem::path folder = dataDirectory();
     bool written = !folder.empty();
     if (written && m_damagedFile) {
-        // The user's damaged file may still hold profiles worth typing in again.
-        std::error_code ec;
-        const std::filesystem::path file = ControlProfiles::filePath(folder);
-        std::filesystem::copy_file(file, file.string() + ".bad", std::filesystem::copy_options::overwrite_existing, ec);
-        written = !ec;
+        // The user's damaged file may still hold profiles worth typing in again; without
+        // a copy of it nothing is written.
+        written = keepDamagedCopy(ControlProfiles::filePath(folder), ControlProfiles::damagedCopyNames()).has_value();
     }
     written = written && m_profiles.save(folder);
     if (!written) {

@@ -10,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "common/atomic_file.h"
 #include "common/atomic_file_writer.h"
 #include "common/large_buffer.h"
 
@@ -92,27 +93,6 @@ private:
     std::atomic<bool>& m_flag;
 };
 
-bool copyFileAtomically(const std::filesystem::path& source, const std::filesystem::path& target)
-{
-    std::ifstream in(source, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    AtomicFileWriter writer(target);
-    if (!writer.open()) {
-        return false;
-    }
-    std::vector<char> chunk(1 << 20);
-    while (in) {
-        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-        const auto count = static_cast<std::size_t>(in.gcount());
-        if (count > 0 && !writer.write(chunk.data(), count)) {
-            return false;
-        }
-    }
-    return in.eof() && !in.bad() && writer.commit();
-}
-
 } // namespace
 
 std::string_view optionsMessageText(OptionsStatus status)
@@ -169,26 +149,7 @@ OptionsReadFailure readFailureOf(OptionsStatus status)
 
 std::optional<std::filesystem::path> keepDamagedCopy(const std::filesystem::path& file)
 {
-    constexpr int kMaxCopies = 999;
-    std::error_code error;
-    for (int number = 1; number <= kMaxCopies; ++number) {
-        std::filesystem::path copy = file;
-        copy += number == 1 ? std::string(".damaged") : ".damaged" + std::to_string(number);
-        const std::filesystem::file_type type = std::filesystem::symlink_status(copy, error).type();
-        if (type == std::filesystem::file_type::none) {
-            return std::nullopt; // the folder cannot even be looked at
-        }
-        if (type != std::filesystem::file_type::not_found) {
-            continue;
-        }
-        // Only one instance runs at a time, so nothing else creates the name between
-        // the look and the rename; the copy appears complete or not at all.
-        if (!copyFileAtomically(file, copy)) {
-            return std::nullopt;
-        }
-        return copy;
-    }
-    return std::nullopt;
+    return keepDamagedCopy(file, {file.filename().string() + ".damaged", ""});
 }
 
 int removeStaleOptionsTemporaries(const std::filesystem::path& dataDirectory)

@@ -223,8 +223,10 @@ void OptionsMachineForm::showListError(int textId, std::string_view builtin, std
 {
     MessageBoxRequest request;
     request.text = text(textId, builtin);
-    if (!detail.empty())
-        request.text += "\n" + std::string(detail);
+    if (!detail.empty()) {
+        request.text += '\n';
+        request.text += detail;
+    }
     request.caption = text(kListErrorCaptionId, kListErrorCaption);
     request.icon = MessageIcon::Error;
     m_context.boxes.show(request);

@@ -2,6 +2,7 @@
 
 #include "common/atomic_file.h"
 #include "common/number_format.h"
+#include "common/text_lookup.h"
 #include "serial/serial_settings.h"
 
 #include <algorithm>
@@ -600,6 +601,25 @@ bool ControlProfiles::load(const std::filesystem::path& dataDirectory, ProfileFi
 bool ControlProfiles::save(const std::filesystem::path& dataDirectory) const
 {
     return writeFileAtomically(filePath(dataDirectory), fileText());
+}
+
+DamagedCopyNames ControlProfiles::damagedCopyNames()
+{
+    return {"ControlProfiles.txt.bad", ""};
+}
+
+std::string damagedProfileFileMessage(
+    const TextLookup& texts, const ProfileFileError& error, const std::filesystem::path& dataDirectory)
+{
+    const DamagedCopyNames names = ControlProfiles::damagedCopyNames();
+    // With no free name left the save is refused and says so; the message names the
+    // first copy then.
+    const std::optional<std::filesystem::path> copy = freeDamagedCopyPath(dataDirectory, names);
+    const std::string copyName = copy ? copy->filename().string() : names.stem + names.extension;
+    return cformat(texts.text(94747,
+                       "*Die Datei der Steuerungsprofile ist beschädigt (Zeile %u: %s). Es gelten die eingebauten "
+                       "Profile; die Datei wird beim nächsten Speichern als %s aufbewahrt."),
+        static_cast<unsigned>(error.line), error.text, copyName);
 }
 
 // --- the machine's choice -----------------------------------------------------------------

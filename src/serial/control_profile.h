@@ -5,6 +5,8 @@
 // the name of its profile inside its send settings, so the choice travels with the
 // options file while an older file (zeros there) simply means "generic".
 
+#include "common/atomic_file.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +19,7 @@
 namespace kvt {
 
 struct MachineRecord;
+class TextLookup;
 
 // Reader and punch control codes of the classic tape interface.
 inline constexpr std::uint8_t kDc1Byte = 0x11; // reader start (XON)
@@ -92,6 +95,11 @@ struct ProfileFileError {
     std::string text;
 };
 
+// The warning that the profile file in the data folder is damaged and the built-ins
+// apply, naming the copy the next save keeps of it.
+std::string damagedProfileFileMessage(
+    const TextLookup& texts, const ProfileFileError& error, const std::filesystem::path& dataDirectory);
+
 // The set of profiles a program run knows: the built-ins, overridden or added to by the
 // user's file.
 class ControlProfiles {
@@ -119,6 +127,9 @@ public:
     static std::filesystem::path filePath(const std::filesystem::path& dataDirectory);
     bool load(const std::filesystem::path& dataDirectory, ProfileFileError& error);
     bool save(const std::filesystem::path& dataDirectory) const;
+    // A damaged file is copied aside before it is replaced: "ControlProfiles.txt.bad",
+    // then "ControlProfiles.txt.bad2", ... beside it; an earlier copy is never replaced.
+    static DamagedCopyNames damagedCopyNames();
 
 private:
     std::vector<ControlProfile> m_profiles;

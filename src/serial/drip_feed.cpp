@@ -7,22 +7,19 @@ namespace kvt {
 
 namespace {
 
-constexpr std::chrono::milliseconds kIdleWait {20}; // how often a held or paused feed looks round
-constexpr std::chrono::milliseconds kLongestWait {50};
+using std::chrono::microseconds;
+
+constexpr microseconds kIdleWait {20'000}; // how often a held or paused feed looks round
+constexpr microseconds kLongestWait {50'000};
 constexpr std::chrono::milliseconds kLinkCheckEvery {10};
+// How late a timed wait may come back: the feed wakes this much before the line would run
+// dry, so that the next piece is there in time.
+constexpr microseconds kWakeLatency {150};
 
-PortTimeouts waitTimeouts(std::chrono::milliseconds wait)
+// The time the line needs for bytes, rounded up to the microsecond.
+microseconds lineTime(std::size_t bytes, std::uint32_t rate)
 {
-    PortTimeouts t;
-    t.readTotalConstant = static_cast<std::uint32_t>(std::max<std::int64_t>(wait.count(), 1));
-    return t;
-}
-
-PortTimeouts noWaitTimeouts()
-{
-    PortTimeouts t;
-    t.readInterval = PortTimeouts::kNoWait;
-    return t;
+    return microseconds(static_cast<std::int64_t>((std::uint64_t {bytes} * 1'000'000 + rate - 1) / rate));
 }
 
 } // namespace
@@ -137,7 +134,7 @@ DripFeedProgress DripFeed::run(
     const std::function<void(const DripFeedProgress&)>& report, std::chrono::milliseconds reportInterval)
 {
     const std::size_t total = m_program.bytes.size();
-    const auto& data = m_program.bytes;
+    const auto* data = reinterpret_cast<const std::uint8_t*>(m_program.bytes.data());
     auto now = Clock::now();
     m_lastModel = now;
     m_lastLinkCheck = now;
@@ -159,35 +156,27 @@ DripFeedProgress DripFeed::run(
         restoreDriverFlow = m_port.setLineSettings(own);
     }
 
+    // Every wake-up costs far more than the bytes it hands over, so the feed hands over
+    // as much as the allowance leaves room for and sleeps until the line has carried all
+    // but what it carries while the feed wakes up again.
+    const std::size_t margin = std::clamp<std::size_t>(
+        static_cast<std::size_t>((std::uint64_t {m_rate} * kWakeLatency.count() + 999'999) / 1'000'000), 1,
+        std::max<std::size_t>(m_limit / 2, 1));
+    const std::size_t piece = m_limit > margin ? m_limit - margin : 1;
+
     bool started = m_profile.start == StartCondition::AtOnce;
     auto pauseUntil = now;
     auto lastReport = now - reportInterval;
     DripFeedState state = started ? DripFeedState::Sending : DripFeedState::WaitingForStart;
     DripFeedState end = DripFeedState::Sending; // Sending = not ended
     DripFeedState shown = DripFeedState::Finished; // what progress() says; Finished = nothing yet
-
-    auto readFailed = [&] { end = m_cancelled ? DripFeedState::Cancelled : DripFeedState::LinkLost; };
+    std::uint8_t incoming[256];
 
     while (end == DripFeedState::Sending) {
-        // Everything the control has said since the last round.
-        m_port.setTimeouts(noWaitTimeouts());
-        for (;;) {
-            std::uint8_t byte = 0;
-            const ReadResult r = m_port.readByte(byte);
-            if (r == ReadResult::Byte) {
-                m_flow.feed(byte);
-                continue;
-            }
-            if (r == ReadResult::Failed)
-                readFailed();
-            break;
-        }
         if (m_cancelled) {
             end = DripFeedState::Cancelled;
             break;
         }
-        if (end != DripFeedState::Sending)
-            break;
         now = Clock::now();
         if (linkLost(now)) {
             end = DripFeedState::LinkLost;
@@ -205,8 +194,8 @@ DripFeedProgress DripFeed::run(
         if (m_profile.start == StartCondition::WaitXon && m_flow.released())
             started = true;
 
-        std::chrono::milliseconds wait = kIdleWait;
-        const std::size_t inFlight = estimateInFlight(now);
+        microseconds wait = kIdleWait;
+        std::size_t inFlight = estimateInFlight(now);
         if (!started)
             state = DripFeedState::WaitingForStart;
         else if (m_paused)
@@ -222,8 +211,7 @@ DripFeedProgress DripFeed::run(
                 end = DripFeedState::Finished;
                 break;
             }
-            wait = std::chrono::milliseconds(
-                std::clamp<std::int64_t>(static_cast<std::int64_t>(inFlight * 1000 / m_rate), 1, kLongestWait.count()));
+            wait = lineTime(inFlight, m_rate);
         } else if (state == DripFeedState::Sending && now >= pauseUntil) {
             const std::size_t room = m_limit > inFlight ? m_limit - inFlight : 0;
             std::size_t chunkEnd = std::min(total, m_sent + room);
@@ -239,36 +227,31 @@ DripFeedProgress DripFeed::run(
                     lineBoundary = true;
                 }
             }
-            // Small pieces cost a system call each: wait for half the allowance to be
-            // free unless the piece ends the program or a line that is paused after.
-            const std::size_t batch = std::min(std::max<std::size_t>(m_limit / 2, 1), total - m_sent);
-            if (chunkEnd > m_sent && (chunkEnd - m_sent >= batch || lineBoundary)) {
+            // A piece smaller than the room a wake-up makes is not worth a system call,
+            // unless it ends the program or a line that is paused after.
+            const std::size_t worth = std::min(piece, total - m_sent);
+            if (chunkEnd > m_sent && (chunkEnd - m_sent >= worth || lineBoundary)) {
                 std::size_t accepted = 0;
-                if (!m_port.queueWrite(
-                        reinterpret_cast<const std::uint8_t*>(data.data()) + m_sent, chunkEnd - m_sent, accepted)) {
+                if (!m_port.queueWrite(data + m_sent, chunkEnd - m_sent, accepted)) {
                     end = m_cancelled ? DripFeedState::Cancelled : DripFeedState::LinkLost;
                     break;
                 }
                 m_sent += accepted;
                 m_modelInFlight += static_cast<double>(accepted);
+                inFlight += accepted;
                 if (lineBoundary && m_sent == chunkEnd)
                     pauseUntil = Clock::now() + std::chrono::milliseconds(m_profile.linePauseMs);
-                if (accepted > 0) {
-                    // Straight on to the next round: the control may have answered already.
-                    wait = std::chrono::milliseconds(0);
-                }
             }
-            if (wait.count() != 0) {
-                const std::size_t needed = std::min(batch, m_limit);
-                const std::size_t missing = needed > room ? needed - room : 1;
-                wait = std::chrono::milliseconds(std::clamp<std::int64_t>(
-                    static_cast<std::int64_t>((missing * 1000 + m_rate - 1) / m_rate), 1, kLongestWait.count()));
-            }
+            // Until the line has made room for the next piece; a full driver queue that
+            // took nothing is waited out the same way.
+            const std::size_t drainTo = m_limit > piece ? m_limit - piece : 0;
+            wait = lineTime(inFlight > drainTo ? inFlight - drainTo : 1, m_rate);
+            if (lineBoundary && m_sent == chunkEnd)
+                wait = std::max(wait, std::chrono::duration_cast<microseconds>(pauseUntil - Clock::now()));
         } else if (state == DripFeedState::Sending) {
-            wait = std::chrono::duration_cast<std::chrono::milliseconds>(pauseUntil - now)
-                + std::chrono::milliseconds(1);
-            wait = std::min(wait, kLongestWait);
+            wait = std::chrono::duration_cast<microseconds>(pauseUntil - now) + microseconds(1);
         }
+        wait = std::clamp(wait, microseconds(1), kLongestWait);
 
         if (state != shown || Clock::now() - lastReport >= reportInterval) {
             publish(state);
@@ -277,16 +260,14 @@ DripFeedProgress DripFeed::run(
                 report(progress());
             lastReport = Clock::now();
         }
-        if (wait.count() > 0) {
-            // Waiting is reading: a DC3 or DC1 from the control ends the wait at once.
-            m_port.setTimeouts(waitTimeouts(wait));
-            std::uint8_t byte = 0;
-            const ReadResult r = m_port.readByte(byte);
-            if (r == ReadResult::Byte)
-                m_flow.feed(byte);
-            else if (r == ReadResult::Failed)
-                readFailed();
-        }
+
+        // Waiting is reading: a DC3 or DC1 from the control ends the wait at once.
+        std::size_t got = 0;
+        const ReadResult r = m_port.readAvailable(incoming, sizeof incoming, got, wait);
+        for (std::size_t i = 0; i < got; ++i)
+            m_flow.feed(incoming[i]);
+        if (r == ReadResult::Failed)
+            end = m_cancelled ? DripFeedState::Cancelled : DripFeedState::LinkLost;
     }
 
     publish(end);

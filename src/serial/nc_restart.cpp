@@ -155,8 +155,11 @@ void apply(NcModalState& s, const std::vector<Word>& words)
             else if (c == "93" || c == "94" || c == "95")
                 s.feedMode = w.text();
             else if (c == "54.1") {
-                const Word* p = findWord(words, 'P');
-                s.workOffset = w.text() + (p ? " " + p->text() : std::string());
+                s.workOffset = w.text();
+                if (const Word* p = findWord(words, 'P')) {
+                    s.workOffset += ' ';
+                    s.workOffset += p->text();
+                }
             } else if (c == "54" || c == "55" || c == "56" || c == "57" || c == "58" || c == "59")
                 s.workOffset = w.text();
             else if (c == "40")
@@ -267,7 +270,7 @@ std::string restartPreamble(std::string_view program, std::size_t line)
 
     std::vector<std::string> out;
     out.push_back(cformat(
-        "(RESTART LINE %u%s)", static_cast<unsigned>(line), block ? std::string(" ") + block->text() : std::string()));
+        "(RESTART LINE %u%s%s)", static_cast<unsigned>(line), block ? " " : "", block ? block->text() : std::string()));
     // Units first: every length and feed after them is read in them.
     if (!s.units.empty())
         out.push_back(s.units);

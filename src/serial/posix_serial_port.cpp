@@ -615,6 +615,44 @@ ReadResult PosixSerialPort::readByte(std::uint8_t& byte)
     }
 }
 
+ReadResult PosixSerialPort::readAvailable(
+    std::uint8_t* buffer, std::size_t capacity, std::size_t& got, std::chrono::microseconds wait)
+{
+    got = 0;
+    if (capacity == 0) {
+        return ReadResult::Empty;
+    }
+    if (m_readPos < m_readEnd) {
+        got = std::min(capacity, m_readEnd - m_readPos);
+        std::copy_n(m_readBuffer.data() + m_readPos, got, buffer);
+        m_readPos += got;
+        return ReadResult::Byte;
+    }
+    if (m_fd < 0) {
+        m_lastError = EBADF;
+        return ReadResult::Failed;
+    }
+    // The poll first, and a read only when it says there is something: on a terminal an
+    // empty read costs many times a poll, and a feed comes here a thousand times a second.
+    const Wait ready = waitFor(POLLIN, Clock::now() + std::max(wait, std::chrono::microseconds::zero()));
+    if (ready == Wait::TimedOut) {
+        return ReadResult::Empty;
+    }
+    if (ready != Wait::Ready) {
+        return ReadResult::Failed;
+    }
+    const ssize_t n = ::read(m_fd, buffer, capacity);
+    if (n > 0) {
+        got = static_cast<std::size_t>(n);
+        return ReadResult::Byte;
+    }
+    if (n < 0 && errno != EAGAIN && errno != EINTR) {
+        m_lastError = errno;
+        return ReadResult::Failed;
+    }
+    return ReadResult::Empty;
+}
+
 bool PosixSerialPort::ctsOn(bool& on)
 {
     std::uint32_t status = 0;

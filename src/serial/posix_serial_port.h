@@ -51,6 +51,8 @@ public:
 
     bool write(const std::uint8_t* data, std::size_t size, std::size_t& written) override;
     ReadResult readByte(std::uint8_t& byte) override;
+    ReadResult readAvailable(
+        std::uint8_t* buffer, std::size_t capacity, std::size_t& got, std::chrono::microseconds wait) override;
     bool queueWrite(const std::uint8_t* data, std::size_t size, std::size_t& accepted) override;
     bool outputQueued(std::size_t& bytes) override;
 

@@ -9,6 +9,7 @@
 // cancel() and clearCancel() may be called from any thread. close() is called only
 // when no job uses the port any more.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -130,6 +131,12 @@ public:
     {
         return write(data, size, accepted);
     }
+    // Waits at most wait for bytes from the line and takes all that are there, up to
+    // capacity, into buffer; got counts them. A pacing feed waits here between its writes,
+    // so a stop from the other side ends the wait at once. The default goes through
+    // readByte() with whole-millisecond time-outs and changes the port's time-outs.
+    virtual ReadResult readAvailable(
+        std::uint8_t* buffer, std::size_t capacity, std::size_t& got, std::chrono::microseconds wait);
     // Bytes still waiting in the driver's output queue; false when the driver cannot tell.
     virtual bool outputQueued(std::size_t& bytes)
     {

@@ -1032,11 +1032,7 @@ ControlProfile TransferWindow::controlProfile()
     if (state) {
         ProfileFileError error;
         if (!profiles.load(std::filesystem::path(fixedText(state->dataDirectory)), error)) {
-            showBox({cformat(texts().text(94736,
-                                 "*Die Datei der Steuerungsprofile ist beschädigt (Zeile %u: %s). Es gelten die "
-                                 "eingebauten Profile; die Datei wird beim nächsten Speichern als "
-                                 "ControlProfiles.txt.bad aufbewahrt."),
-                         static_cast<unsigned>(error.line), error.text),
+            showBox({damagedProfileFileMessage(texts(), error, std::filesystem::path(fixedText(state->dataDirectory))),
                 lookup(nc_text_ids::kError).toStdString(), MessageIcon::Warning, MessageButtons::Ok});
         }
     }

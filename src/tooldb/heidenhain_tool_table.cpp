@@ -112,8 +112,10 @@ std::string_view cell(std::string_view row, const HeidenhainColumn& column)
     return row.substr(column.start, column.width == 0 ? std::string_view::npos : column.width);
 }
 
-// Unit of a BEGIN line, none when the line is no TOOL.T begin line.
-std::optional<std::optional<ExchangeUnit>> beginUnit(std::string_view line)
+// What a BEGIN line says about the table's unit.
+enum class BeginLine { NotToolTable, UnknownUnit, Millimetre, Inch };
+
+BeginLine beginLine(std::string_view line)
 {
     std::string compact;
     for (char c : line) {
@@ -122,13 +124,13 @@ std::optional<std::optional<ExchangeUnit>> beginUnit(std::string_view line)
     }
     compact = upper(compact);
     if (!compact.starts_with("BEGINTOOL.T"))
-        return std::nullopt;
+        return BeginLine::NotToolTable;
     const std::string_view unit = std::string_view(compact).substr(11);
     if (unit.empty() || unit == "MM")
-        return std::optional<ExchangeUnit>(ExchangeUnit::Millimetre);
+        return BeginLine::Millimetre;
     if (unit == "INCH")
-        return std::optional<ExchangeUnit>(ExchangeUnit::Inch);
-    return std::optional<ExchangeUnit>(); // a TOOL.T with a unit we do not know
+        return BeginLine::Inch;
+    return BeginLine::UnknownUnit; // a TOOL.T with a unit we do not know
 }
 
 std::vector<HeidenhainColumn> columnsOf(std::string_view header)
@@ -221,12 +223,12 @@ HeidenhainReadResult parseHeidenhainToolTable(std::string_view text)
         ++index;
     if (index >= lines.size())
         return fail(ExchangeError::MissingHeader, 0, {});
-    const auto unit = beginUnit(lines[index]);
-    if (!unit)
+    const BeginLine begin = beginLine(lines[index]);
+    if (begin == BeginLine::NotToolTable)
         return fail(ExchangeError::MissingHeader, index + 1, {});
-    if (!*unit)
+    if (begin == BeginLine::UnknownUnit)
         return fail(ExchangeError::BadUnit, index + 1, std::string(trim(lines[index])));
-    table.unit = **unit;
+    table.unit = begin == BeginLine::Inch ? ExchangeUnit::Inch : ExchangeUnit::Millimetre;
     table.beginLine = std::string(lines[index]);
     ++index;
     if (index >= lines.size() || trim(lines[index]).empty() || trim(lines[index]) == "[END]")

@@ -313,7 +313,8 @@ std::string ToolEditorForm::reportText(int toolNumber, const LocalDateTime& time
     report += kReportLineEnd;
     report += reportSeparator(69);
     report += m_texts.text(76301, "*Werkzeugdaten");
-    report += " " + toolNumberText(toolNumber);
+    report += ' ';
+    report += toolNumberText(toolNumber);
     report += kReportLineEnd;
     report += reportSeparator(69);
 

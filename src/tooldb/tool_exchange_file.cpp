@@ -250,16 +250,21 @@ std::string toolExchangeExportMessage(const TextLookup& texts, ToolExchangeForma
             + texts.text(76452, "*Die Exportdatei wurde nicht geschrieben.");
     }
     std::string message = head + cformat(texts.text(76453, "*%i Werkzeuge geschrieben."), result.composed.toolsWritten);
-    if (result.composed.keptRows > 0)
-        message += "\n"
-            + cformat(texts.text(76454, "*%i Zeilen der vorhandenen Tabelle unverändert übernommen."),
-                result.composed.keptRows);
+    if (result.composed.keptRows > 0) {
+        message += '\n';
+        message += cformat(
+            texts.text(76454, "*%i Zeilen der vorhandenen Tabelle unverändert übernommen."), result.composed.keptRows);
+    }
     // A table of 499 long names would give a box taller than the screen.
     const std::size_t shown = std::min(result.composed.notices.size(), kExportNoticesShown);
-    for (std::size_t i = 0; i < shown; ++i)
-        message += "\n" + exportNoticeText(texts, result.composed.notices[i]);
-    if (result.composed.notices.size() > shown)
-        message += "\n" + cformat(texts.text(76455, "*... und %i weitere."), result.composed.notices.size() - shown);
+    for (std::size_t i = 0; i < shown; ++i) {
+        message += '\n';
+        message += exportNoticeText(texts, result.composed.notices[i]);
+    }
+    if (result.composed.notices.size() > shown) {
+        message += '\n';
+        message += cformat(texts.text(76455, "*... und %i weitere."), result.composed.notices.size() - shown);
+    }
     return message;
 }
 

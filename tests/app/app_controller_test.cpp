@@ -634,6 +634,29 @@ TEST_F(ControllerTest, RepeatedAllocationsThroughThePortLeaveNoPointerToAFreedBl
     }
 }
 
+TEST_F(ControllerTest, ASecondStateAllocationIsRefusedAndFreesNothingUnderTheWindows)
+{
+    AppController& c = started();
+    OpenDialogData* const state = c.state();
+    OptionsRecord* const options = c.options();
+    auto* port = static_cast<MainWindowPort*>(state->mainWindow);
+    state->currentPage = 4711;
+    options->settings.changed = 1;
+    boxes.shown.clear();
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(port->send(port->context, 0x1164, 0), 0);
+        // Read through the pointers the windows hold: under AddressSanitizer a freed
+        // block ends the test here.
+        EXPECT_EQ(state->currentPage, 4711);
+        EXPECT_EQ(state->options, options);
+        EXPECT_EQ(options->settings.changed, 1);
+        EXPECT_EQ(c.state(), state);
+        EXPECT_EQ(c.options(), options);
+    }
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.shown.front().text;
+    EXPECT_EQ(state->windows.cuttingData, current());
+}
+
 TEST_F(ControllerTest, TheTickKeepsALanguageAndStartPageChosenInTheOptionsDialog)
 {
     AppController& c = started();

@@ -176,7 +176,7 @@ TEST(CalculationsFormTest, RoughnessTipAndGaugeSetChoice)
     CalculationsForm again(texts);
     again.restore(block);
     EXPECT_EQ(again.gaugeSet(), 1);
-    EXPECT_EQ(again.inputText(0), "37.785");
+    EXPECT_EQ(again.inputText(0), "37.78501"); // the refused input as typed, to be mended
     block.gaugeSet = 77;
     again.restore(block);
     EXPECT_EQ(again.gaugeSet(), 0);
@@ -228,6 +228,13 @@ TEST(CalculationsFormTest, KeptBlockRestoresCalculatorAndInputs)
     EXPECT_EQ(reopened.inputText(0), "-10");
     EXPECT_EQ(reopened.inputText(1), "30.25");
     EXPECT_EQ(reopened.inputText(4), "0");
+
+    // The inputs come back as typed, with no more digits than it takes.
+    for (const char* typed : {"100.0005", "933.7955", "0.1", "25.4", "-0.0001", "1234567", "3.14159", "0"}) {
+        form.setInputText(2, typed);
+        reopened.restore(form.block());
+        EXPECT_EQ(reopened.inputText(2), typed);
+    }
 
     CalculationsBlock damaged {};
     damaged.calculator = 99;

@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -255,6 +258,39 @@ TEST(GaugeBlocksTest, FileRoundTripAndDamage)
     ASSERT_TRUE(saveGaugeBlockSets(folder, mine, nullptr));
     EXPECT_TRUE(std::filesystem::exists(folder / kDamagedGaugeSetFileName));
     EXPECT_EQ(loadGaugeBlockSets(folder).sets.at(0).name, "Mein Satz");
+    std::filesystem::remove_all(folder);
+}
+
+TEST(GaugeBlocksTest, EveryDamagedFileIsKeptAndASaveWithoutACopyIsRefused)
+{
+    const auto folder = std::filesystem::temp_directory_path() / "kvt_gauge_sets_damage_test";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const auto read = [](const std::filesystem::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::vector<GaugeBlockSet> mine = {{"Mein Satz", GaugeUnit::Millimetre, {10'000, 20'000}}};
+    const std::string damages[] = {"KVT-GAUGE-BLOCK-SETS 1\nset\tA\tmm\t1.0 x\n", "set\tB\tmm\t1.0\n"};
+    for (const std::string& damage : damages) {
+        std::ofstream(folder / kGaugeSetFileName, std::ios::binary) << damage;
+        std::string error;
+        ASSERT_TRUE(saveGaugeBlockSets(folder, mine, &error)) << error;
+        EXPECT_EQ(loadGaugeBlockSets(folder).sets.at(0).name, "Mein Satz");
+    }
+    EXPECT_EQ(read(folder / kDamagedGaugeSetFileName), damages[0]);
+    EXPECT_EQ(read(folder / "GaugeBlockSets.damaged2.txt"), damages[1]);
+
+    // With every copy name taken the damaged file is not replaced.
+    for (int number = 3; number <= 999; ++number)
+        std::ofstream(folder / ("GaugeBlockSets.damaged" + std::to_string(number) + ".txt")) << number;
+    std::ofstream(folder / kGaugeSetFileName, std::ios::binary) << "third damage";
+    std::string error;
+    EXPECT_FALSE(saveGaugeBlockSets(folder, mine, &error));
+    EXPECT_EQ(
+        error, std::string("GaugeBlockSets.damaged.txt ... GaugeBlockSets.damaged999.txt: ") + std::strerror(EEXIST));
+    EXPECT_EQ(read(folder / kGaugeSetFileName), "third damage");
+    EXPECT_EQ(read(folder / kDamagedGaugeSetFileName), damages[0]);
     std::filesystem::remove_all(folder);
 }
 

@@ -582,5 +582,48 @@ TEST(CuttingDataToolReturn, ReturnCodesFillTheHandOver)
     EXPECT_FLOAT_EQ(state->toolHandOver.returnSpindleSpeed, 400.0f); // untouched
 }
 
+// Zero rpm and zero feeds handed back would overwrite the tool's own values: a way back
+// without a result goes back without data.
+TEST(CuttingDataToolReturn, AWayBackWithoutAResultHandsNothingOver)
+{
+    struct Case {
+        const char* name;
+        bool calculated;
+        StepTable table;
+        ToolReturnCode code;
+        bool offered;
+        std::int32_t returnCode;
+        float spindleSpeed; // what the hand-over holds afterwards
+    };
+    const Case cases[] = {
+        {"StepWithoutSteps", true, steps({}), ToolReturnCode::StepValue, false, 3, -1.0f},
+        {"TheoreticalWithoutSteps", true, steps({}), ToolReturnCode::TheoreticalValue, true, 1, 381.0f},
+        {"StepWithSteps", true, steps({250, 400}), ToolReturnCode::StepValue, true, 2, 400.0f},
+        {"TheoreticalBeforeACalculation", false, steps({250, 400}), ToolReturnCode::TheoreticalValue, false, 3, -1.0f},
+        {"StepBeforeACalculation", false, steps({250, 400}), ToolReturnCode::StepValue, false, 3, -1.0f},
+        {"WithoutDataBeforeACalculation", false, steps({}), ToolReturnCode::WithoutData, true, 3, -1.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CuttingDataForm form(0);
+        form.setFeedMode(FeedMode::PerRevolution);
+        std::string fn = "0.1";
+        form.setInputText(CuttingInput::FeedPerRevolution, fn);
+        if (c.calculated) {
+            ASSERT_TRUE(form.calculateCommand(c.table));
+        }
+        EXPECT_EQ(form.canHandBack(c.code), c.offered);
+        auto state = std::make_unique<OpenDialogData>();
+        state->toolHandOver.returnSpindleSpeed = -1.0f;
+        state->toolHandOver.returnFeedRate = -1.0f;
+        form.handBack(c.code, *state);
+        EXPECT_EQ(state->toolHandOver.returnCode, c.returnCode);
+        EXPECT_EQ(state->toolHandOver.returnSpindleSpeed, c.spindleSpeed);
+        if (c.returnCode == 3) {
+            EXPECT_EQ(state->toolHandOver.returnFeedRate, -1.0f);
+        }
+    }
+}
+
 } // namespace
 } // namespace kvt

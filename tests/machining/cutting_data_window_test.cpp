@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 
+#include <algorithm>
 #include <fstream>
 
 namespace kvt {
@@ -189,8 +190,27 @@ TEST_F(CuttingDataWindowTest, ToolFromToolManagementAndTheWayBack)
     EXPECT_TRUE(w->feedModeButton(FeedMode::PerRevolutionAxial)->isChecked());
     EXPECT_EQ(w->inputField(CuttingInput::FeedPerRevolution)->text(), QStringLiteral(" 0.080"));
     EXPECT_EQ(w->inputField(CuttingInput::PlungePercent)->text(), QStringLiteral("100"));
+    const auto offered = [w] {
+        std::unique_ptr<QMenu> menu(w->buildBackgroundMenu(nullptr));
+        std::string enabled;
+        for (const char* caption :
+            {"*Zurück mit theoretischem Wert", "*Zurück mit Stufen-Wert", "*Zurück ohne Daten"}) {
+            QAction* action = findAction(menu.get(), QString::fromUtf8(caption));
+            enabled += action ? (action->isEnabled() ? '1' : '0') : '-';
+        }
+        return enabled;
+    };
+    EXPECT_EQ(offered(), "001"); // nothing calculated yet
+    // A machine without speed steps has no step value to hand back.
+    float* steps = controller->options()->machines[0].speedSteps;
+    std::fill(steps, steps + kSpeedStepTableSize, 0.0f);
+    QTest::mouseClick(button("calculateButton"), Qt::LeftButton);
+    EXPECT_EQ(offered(), "101");
+    for (float step : {100.0f, 250.0f, 400.0f, 630.0f, 1000.0f})
+        *steps++ = step;
     QTest::mouseClick(button("calculateButton"), Qt::LeftButton);
     EXPECT_EQ(w->resultField(CuttingResult::SpindleSpeed)->text(), QStringLiteral("3819"));
+    EXPECT_EQ(offered(), "111");
 
     std::unique_ptr<QMenu> menu(w->buildBackgroundMenu(nullptr));
     QAction* back = findAction(menu.get(), QStringLiteral("*Zurück mit Stufen-Wert"));

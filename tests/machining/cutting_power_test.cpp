@@ -12,9 +12,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace kvt {
@@ -282,6 +284,33 @@ TEST_F(MaterialFileTest, SavedGroupsComeBackAndDamagedFilesAreRefusedWhole)
     const std::string keptBytes((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
     EXPECT_EQ(keptBytes, "KVT-MATERIAL-GROUPS 1\nhand typed\t7OO\t0.25\n");
     EXPECT_EQ(loadMaterialFile(folder).groups.size(), 2u);
+}
+
+TEST_F(MaterialFileTest, EveryDamagedFileIsKeptAndASaveWithoutACopyIsRefused)
+{
+    const auto read = [](const std::filesystem::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::vector<MaterialGroup> groups = {{0, "Inconel 718", 2800, 0.25}};
+    const std::string damages[] = {"KVT-MATERIAL-GROUPS 1\nfirst\t7OO\t0.25\n", "second\t700\n"};
+    for (const std::string& damage : damages) {
+        write(damage);
+        std::string error;
+        ASSERT_TRUE(saveMaterialFile(folder, groups, &error)) << error;
+        EXPECT_EQ(loadMaterialFile(folder).groups.size(), 1u);
+    }
+    EXPECT_EQ(read(folder / kDamagedMaterialFileName), damages[0]);
+    EXPECT_EQ(read(folder / "CuttingMaterials.damaged2.txt"), damages[1]);
+
+    for (int number = 3; number <= 999; ++number)
+        std::ofstream(folder / ("CuttingMaterials.damaged" + std::to_string(number) + ".txt")) << number;
+    write("third damage");
+    std::string error;
+    EXPECT_FALSE(saveMaterialFile(folder, groups, &error));
+    EXPECT_EQ(error,
+        std::string("CuttingMaterials.damaged.txt ... CuttingMaterials.damaged999.txt: ") + std::strerror(EEXIST));
+    EXPECT_EQ(read(folder / kMaterialFileName), "third damage");
 }
 
 TEST(CuttingPowerTest, UserGroupsFollowTheBuiltInOnes)

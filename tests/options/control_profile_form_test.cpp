@@ -13,6 +13,7 @@
 #include <QPushButton>
 
 #include <fstream>
+#include <iterator>
 
 namespace kvt::test {
 namespace {
@@ -105,9 +106,32 @@ TEST_F(ProfileFormTest, ADamagedFileIsToldOnceAndKeptAsideBeforeItIsWritten)
     EXPECT_EQ(form.takeLoadMessage(), "");
     EXPECT_EQ(form.entries().size(), 5u);
     EXPECT_TRUE(form.save(profileTexts(form.profiles().all()[1])));
-    std::ifstream bad(file().string() + ".bad");
-    const std::string kept((std::istreambuf_iterator<char>(bad)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(kept, "[Mill 2]\nleader=%\nstart=soon\n");
+    const auto read = [](const std::filesystem::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_EQ(read(file().string() + ".bad"), "[Mill 2]\nleader=%\nstart=soon\n");
+
+    // A second damage gets a copy of its own, and the message names it.
+    std::ofstream(file()) << "[Lathe]\nflow=later\n";
+    ControlProfileForm second(context);
+    EXPECT_EQ(second.takeLoadMessage(),
+        "*Die Datei der Steuerungsprofile ist beschädigt (Zeile 2: flow). Es gelten die eingebauten Profile; die "
+        "Datei wird beim nächsten Speichern als ControlProfiles.txt.bad2 aufbewahrt.");
+    EXPECT_TRUE(second.save(profileTexts(second.profiles().all()[1])));
+    EXPECT_EQ(read(file().string() + ".bad"), "[Mill 2]\nleader=%\nstart=soon\n");
+    EXPECT_EQ(read(file().string() + ".bad2"), "[Lathe]\nflow=later\n");
+
+    // No copy, no save: the damaged file stays as it is.
+    for (int number = 3; number <= 999; ++number)
+        std::ofstream(file().string() + ".bad" + std::to_string(number)) << number;
+    std::ofstream(file()) << "[Lathe]\nflow=never\n";
+    ControlProfileForm third(context);
+    boxes.shown.clear();
+    EXPECT_FALSE(third.save(profileTexts(third.profiles().all()[1])));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "*Die Datei der Steuerungsprofile konnte nicht geschrieben werden.");
+    EXPECT_EQ(read(file()), "[Lathe]\nflow=never\n");
 }
 
 TEST_F(ProfileFormTest, TheEditorShowsTheProfileAndSavesWhatIsTyped)

@@ -154,39 +154,46 @@ TEST_F(DripFeedPtyTest, Dc3StopsTheFeedWithinEachProfilesAllowance)
     }
 }
 
-// A control with a buffer of 16 KB executes at its own pace, holds the feed while its
-// buffer is nearly full and now and then for a while at random; the feed never fills the
-// buffer over the brim, and every byte arrives in order. The pseudo-terminal has no line
-// rate of its own, so the control keeps room for what the feed's line rate brings while
-// it reacts (10 ms, a scheduling slice of the test thread).
+// A control with a buffer of 64 KB executes slower than the line brings the program and
+// stops now and then (a long move), holds the feed with DC3 while its buffer is nearly
+// full and at random for a while; the feed never fills the buffer over the brim, and every
+// byte arrives in order. The pseudo-terminal has no line rate of its own, so the control
+// keeps room for what the feed's line rate brings while it reacts: 50 ms, since the test
+// thread itself may wait that long for a processor on a loaded machine.
 TEST_F(DripFeedPtyTest, ARandomlyPausingControlsBufferNeverOverflows)
 {
     ControlProfile profile = builtInProfiles().back();
     profile.flow = FlowMode::Program;
     profile.stopAllowance = 512;
     constexpr std::uint32_t kRate = 400'000;
-    constexpr std::size_t kBuffer = 16384;
-    constexpr std::size_t kReaction = kRate / 100;
+    constexpr double kExecutedPerSecond = kRate * 0.6;
+    constexpr std::size_t kBuffer = 65536;
+    constexpr std::size_t kReaction = kRate / 20;
     std::string text;
-    while (text.size() < 4'000'000)
+    while (text.size() < 2'000'000)
         text += Program(2000);
     const FramedProgram program = frameProgram(profile, text, "big");
     DripFeed feed(*port, profile, program, kRate);
     auto result = std::async(std::launch::async, [&] { return feed.run(); });
     CancelOnExit guard {feed};
 
+    using Clock = std::chrono::steady_clock;
     std::mt19937 random(7);
     std::size_t received = 0;
-    std::size_t buffered = 0;
-    std::size_t mostBuffered = 0;
+    double buffered = 0.0;
+    double mostBuffered = 0.0;
     bool same = true;
     bool held = false;
-    int holds = 0;
-    auto heldUntil = std::chrono::steady_clock::now();
-    auto lastByte = std::chrono::steady_clock::now();
+    bool heldFull = false; // held for a full buffer: goes on once half of it is free
+    int fullHolds = 0;
+    int randomHolds = 0;
+    auto heldUntil = Clock::now();
+    auto stoppedUntil = Clock::now();
+    auto lastByte = Clock::now();
+    auto lastRound = Clock::now();
     while (received < program.bytes.size()) {
         const std::string more = readSome(held ? 1ms : 100ms);
-        const auto now = std::chrono::steady_clock::now();
+        const auto now = Clock::now();
         if (!more.empty()) {
             lastByte = now;
         } else if (!held) {
@@ -194,27 +201,73 @@ TEST_F(DripFeedPtyTest, ARandomlyPausingControlsBufferNeverOverflows)
         }
         same = same && program.bytes.compare(received, more.size(), more) == 0;
         received += more.size();
-        buffered += more.size();
+        buffered += static_cast<double>(more.size());
         mostBuffered = std::max(mostBuffered, buffered);
-        if (!held && (buffered + profile.stopAllowance + kReaction >= kBuffer || random() % 400 == 0)) {
+        if (now >= stoppedUntil) {
+            const double elapsed = std::chrono::duration<double>(now - std::max(lastRound, stoppedUntil)).count();
+            buffered = std::max(0.0, buffered - elapsed * kExecutedPerSecond);
+            if (random() % 300 == 0)
+                stoppedUntil = now + std::chrono::milliseconds(random() % 30);
+        }
+        lastRound = now;
+        const bool full = buffered + static_cast<double>(profile.stopAllowance + kReaction) >= kBuffer;
+        if (!held && (full || random() % 400 == 0)) {
             send(kDc3Byte);
             held = true;
-            ++holds;
+            ++(full ? fullHolds : randomHolds);
+            heldFull = full;
             heldUntil = now + std::chrono::milliseconds(random() % 30);
         }
-        // The control executes a random share of its buffer.
-        buffered -= std::min(buffered, std::size_t {random() % 3000});
-        if (held && now >= heldUntil && buffered + profile.stopAllowance + kReaction < kBuffer / 2) {
+        if (held && now >= heldUntil && !full
+            && (!heldFull || buffered + static_cast<double>(profile.stopAllowance + kReaction) < kBuffer / 2)) {
             send(kDc1Byte);
             held = false;
             lastByte = now;
         }
     }
     EXPECT_TRUE(same);
-    EXPECT_GT(holds, 10);
-    EXPECT_LE(mostBuffered, kBuffer);
     EXPECT_EQ(received, program.bytes.size());
+    EXPECT_LE(mostBuffered, kBuffer);
+    EXPECT_GT(mostBuffered, kBuffer / 2); // the buffer was really filled, not only drained
+    EXPECT_GT(fullHolds, 5);
+    EXPECT_GT(randomHolds, 0);
     EXPECT_EQ(result.get().state, DripFeedState::Finished);
+}
+
+// A pseudo-terminal delivers at once, so the control sees exactly what the feed hands
+// over: at no moment more than the line could have carried since the start plus the
+// allowance, which is what keeps a stop within the allowance on a real line. The pieces
+// are as large as the allowance leaves room for, not a byte at a time.
+TEST_F(DripFeedPtyTest, TheFeedNeverRunsAheadOfTheLineByMoreThanTheAllowance)
+{
+    for (const std::uint32_t allowance : {10u, 16u, 32u}) {
+        SCOPED_TRACE(allowance);
+        readUntilQuiet(20ms);
+        port->clearCancel(); // the guard of the round before
+        ControlProfile profile = builtInProfiles()[0];
+        profile.start = StartCondition::AtOnce;
+        profile.stopAllowance = allowance;
+        constexpr std::uint32_t kRate = 4000;
+        const FramedProgram program = frameProgram(profile, Program(60), "O1000");
+        DripFeed feed(*port, profile, program, kRate);
+        const auto start = std::chrono::steady_clock::now();
+        auto result = std::async(std::launch::async, [&] { return feed.run(); });
+        CancelOnExit guard {feed};
+        std::string got;
+        std::size_t reads = 0;
+        while (got.size() < program.bytes.size()) {
+            const std::string more = readSome(2000ms);
+            ASSERT_FALSE(more.empty()) << got.size();
+            got += more;
+            ++reads;
+            const double carried
+                = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() * kRate;
+            ASSERT_LE(static_cast<double>(got.size()), carried + allowance) << got.size();
+        }
+        EXPECT_EQ(result.get().state, DripFeedState::Finished);
+        EXPECT_EQ(got, program.bytes);
+        EXPECT_LT(reads, program.bytes.size() / (allowance / 2)) << "pieces smaller than half the allowance";
+    }
 }
 
 TEST_F(DripFeedPtyTest, ANeverStartingControlGetsNothingAndCancelEndsTheWait)

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
 #include <sstream>
 #include <termios.h>
 #include <thread>
@@ -344,6 +345,86 @@ TEST_F(PtyPortTest, ShortWaitsLastTheirTimeAndABytePresentEndsThem)
             EXPECT_GE(took, std::chrono::milliseconds(c.constant)) << c.constant;
         else
             EXPECT_EQ(byte, 'x');
+    }
+}
+
+// The wait of a pacing feed: it lasts its time to the microsecond when nothing comes,
+// a byte there ends it, it takes everything there is up to the room given, and bytes a
+// readByte() already fetched come first.
+TEST_F(PtyPortTest, AWaitForWhatIsThereTakesAllOfItAndLastsItsTimeOtherwise)
+{
+    ASSERT_TRUE(OpenPortWithSettings(port, Settings(), PortDirection::Receive));
+    struct Case {
+        std::chrono::microseconds wait;
+        const char* waiting; // written by the other side before the call
+        std::size_t capacity;
+        bool byteFirst; // one byte taken with readByte() before
+        ReadResult result;
+        const char* got;
+    };
+    const Case cases[] = {
+        {0us, "", 8, false, ReadResult::Empty, ""},
+        {300us, "", 8, false, ReadResult::Empty, ""},
+        {1500us, "", 8, false, ReadResult::Empty, ""},
+        {0us, "\x13", 8, false, ReadResult::Byte, "\x13"},
+        {20000us, "abc", 8, false, ReadResult::Byte, "abc"},
+        {0us, "xyz", 2, false, ReadResult::Byte, "xy"},
+        {0us, "", 8, false, ReadResult::Byte, "z"}, // the rest of the row before
+        {0us, "pqr", 8, true, ReadResult::Byte, "qr"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.waiting) + " " + std::to_string(c.wait.count()));
+        if (*c.waiting != 0) {
+            const auto length = static_cast<ssize_t>(std::strlen(c.waiting));
+            ASSERT_EQ(::write(pty.master(), c.waiting, static_cast<std::size_t>(length)), length);
+            std::this_thread::sleep_for(5ms);
+        }
+        if (c.byteFirst) {
+            PortTimeouts t;
+            t.readInterval = PortTimeouts::kNoWait;
+            ASSERT_TRUE(port.setTimeouts(t));
+            std::uint8_t byte = 0;
+            ASSERT_EQ(port.readByte(byte), ReadResult::Byte);
+            EXPECT_EQ(byte, c.waiting[0]);
+        }
+        std::uint8_t buffer[8] = {};
+        std::size_t got = 99;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(port.readAvailable(buffer, c.capacity, got, c.wait), c.result);
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer), got), c.got);
+        if (c.result == ReadResult::Empty) {
+            EXPECT_GE(took, c.wait);
+        }
+    }
+    port.cancel();
+    std::uint8_t buffer[8];
+    std::size_t got = 0;
+    EXPECT_EQ(port.readAvailable(buffer, sizeof buffer, got, 1000us), ReadResult::Failed);
+    port.clearCancel();
+}
+
+// Ports without a wait of their own (the Win32 back end, the scripted port) wait in
+// whole milliseconds, never shorter than asked, and then take what else is there.
+TEST(SerialPortTest, TheCommonWaitRoundsUpToMillisecondsAndTakesTheRest)
+{
+    const std::tuple<std::chrono::microseconds, std::uint32_t, std::uint32_t> waits[]
+        = {{0us, PortTimeouts::kNoWait, 0}, {1us, 0, 1}, {1000us, 0, 1}, {1001us, 0, 2}, {20000us, 0, 20}};
+    for (const auto& [wait, interval, constant] : waits) {
+        ScriptedPort port;
+        port.reads = {'a', 'b', 'c', -1, 'd'};
+        std::uint8_t buffer[8];
+        std::size_t got = 0;
+        ASSERT_EQ(port.readAvailable(buffer, sizeof buffer, got, wait), ReadResult::Byte);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer), got), "abc") << wait.count();
+        EXPECT_EQ(port.appliedTimeouts.readInterval, PortTimeouts::kNoWait); // the rest without a wait
+        port.reads.clear();
+        EXPECT_EQ(port.readAvailable(buffer, sizeof buffer, got, wait), ReadResult::Empty);
+        EXPECT_EQ(got, 0u);
+        PortTimeouts expected;
+        expected.readInterval = interval;
+        expected.readTotalConstant = constant;
+        EXPECT_EQ(port.appliedTimeouts, expected) << wait.count();
     }
 }
 

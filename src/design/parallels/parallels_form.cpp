@@ -252,7 +252,9 @@ bool ParallelsForm::calculate(const TextLookup& texts, std::vector<MessageBoxReq
                 texts.text(75342, "*Parallelstück nicht vorhanden "), MessageIcon::Error, MessageButtons::Ok});
             addTemporaryEntry({ParallelEntryKind::Missing, required, 0.0});
             showError(texts);
-            m_results[resultIndex(ParallelsResult::Recommended)] = "-";
+            // assign(1, '-') rather than = "-": GCC 12 warns falsely (-Wrestrict) on the
+            // assignment of a one-character literal once inlined here.
+            m_results[resultIndex(ParallelsResult::Recommended)].assign(1, '-');
             m_results[resultIndex(ParallelsResult::Required)] = length(required);
             return false;
         }

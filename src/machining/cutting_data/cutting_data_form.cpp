@@ -731,8 +731,23 @@ void CuttingDataForm::takeOverTool(const ToolHandOver& tool)
     setFeedMode(mode);
 }
 
+bool CuttingDataForm::canHandBack(ToolReturnCode code) const
+{
+    switch (code) {
+    case ToolReturnCode::TheoreticalValue:
+        return m_calculated.spindleSpeed > 0;
+    case ToolReturnCode::StepValue:
+        return m_calculated.stepSpeed > 0;
+    case ToolReturnCode::WithoutData:
+        return true;
+    }
+    return false;
+}
+
 void CuttingDataForm::handBack(ToolReturnCode code, OpenDialogData& state) const
 {
+    if (!canHandBack(code))
+        code = ToolReturnCode::WithoutData;
     ToolHandOver& back = state.toolHandOver;
     back.returnCode = static_cast<std::int32_t>(code);
     if (code == ToolReturnCode::WithoutData)

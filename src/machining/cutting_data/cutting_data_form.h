@@ -208,7 +208,12 @@ public:
     // Takes over a tool handed over by the tool management window (metric values) and
     // picks the feed mode from what it has.
     void takeOverTool(const ToolHandOver& tool);
-    // Fills the way back into the central state.
+    // Whether the way back has a result of that kind to hand over: the theoretical value
+    // needs a calculated spindle speed, the step value a speed step of the machine (a
+    // machine without steps has none). Going back without data is always possible.
+    bool canHandBack(ToolReturnCode code) const;
+    // Fills the way back into the central state. A kind without a result goes back
+    // without data, so that the tool never takes 0 rpm and zero feeds as a result.
     void handBack(ToolReturnCode code, OpenDialogData& state) const;
 
 private:

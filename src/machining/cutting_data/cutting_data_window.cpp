@@ -515,9 +515,13 @@ void CuttingDataWindow::extendBackgroundMenu(QMenu* menu)
         {ToolReturnCode::WithoutData, text(71063, "*Zurück ohne Daten")},
     }};
     for (const auto& [code, caption] : entries) {
+        QAction* action = back->addAction(caption);
+        // Nothing calculated yet, or a machine without speed steps: that way back has no
+        // result to hand over and is shown greyed.
+        action->setEnabled(m_form.canHandBack(code));
         // Queued: going back closes this window.
         connect(
-            back->addAction(caption), &QAction::triggered, this, [this, code = code] { returnToToolManagement(code); },
+            action, &QAction::triggered, this, [this, code = code] { returnToToolManagement(code); },
             Qt::QueuedConnection);
     }
 }

@@ -204,16 +204,9 @@ bool saveMaterialFile(
     const std::filesystem::path& dataDirectory, const std::vector<MaterialGroup>& groups, std::string* error)
 {
     const std::filesystem::path path = dataDirectory / kMaterialFileName;
-    if (loadMaterialFile(dataDirectory).damaged) {
-        std::error_code copyError;
-        std::filesystem::copy_file(path, dataDirectory / kDamagedMaterialFileName,
-            std::filesystem::copy_options::overwrite_existing, copyError);
-        if (copyError) {
-            if (error)
-                *error = copyError.message();
-            return false;
-        }
-    }
+    if (loadMaterialFile(dataDirectory).damaged
+        && !keepDamagedCopy(path, {"CuttingMaterials.damaged", ".txt"}, error).has_value())
+        return false;
     return writeFileAtomically(path, writeMaterialGroups(groups), error);
 }
 

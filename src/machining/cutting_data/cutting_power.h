@@ -83,6 +83,7 @@ MaterialReadResult readMaterialGroups(std::string_view text);
 // The file in the data directory. Loading a missing file gives no groups and no
 // problem; a damaged one gives no groups and `damaged`.
 inline constexpr std::string_view kMaterialFileName = "CuttingMaterials.txt";
+// The first copy of a damaged file; later ones are "CuttingMaterials.damaged2.txt", ...
 inline constexpr std::string_view kDamagedMaterialFileName = "CuttingMaterials.damaged.txt";
 struct MaterialFileLoad {
     std::vector<MaterialGroup> groups;
@@ -91,8 +92,10 @@ struct MaterialFileLoad {
 };
 MaterialFileLoad loadMaterialFile(const std::filesystem::path& dataDirectory);
 // Replaces the file through a temporary file and a rename. When the file on the disk is
-// damaged it is first copied aside (kDamagedMaterialFileName), so that what the user
-// typed into it by hand is not lost. False with a reason when it could not be written.
+// damaged it is first copied aside under the first free copy name
+// (kDamagedMaterialFileName, then numbered), so that what the user typed into it by hand
+// is not lost; without a copy nothing is written. False with a reason when it could not
+// be written.
 bool saveMaterialFile(
     const std::filesystem::path& dataDirectory, const std::vector<MaterialGroup>& groups, std::string* error);
 

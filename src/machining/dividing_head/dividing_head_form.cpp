@@ -67,7 +67,7 @@ std::string withNumbers(std::string text, std::initializer_list<std::int64_t> nu
 {
     int place = 1;
     for (std::int64_t number : numbers) {
-        const std::string marker = "%" + cformat("%i", place++);
+        const std::string marker = cformat("%%%i", place++);
         if (const auto at = text.find(marker); at != std::string::npos)
             text.replace(at, marker.size(), cformat("%i", number));
     }
