@@ -34,10 +34,11 @@ namespace kvt::test {
 class RecordingViewer final : public TextViewerLauncher {
 public:
     std::vector<std::filesystem::path> opened;
+    bool starts = true; // false: as a desktop without a viewer
     bool open(const std::filesystem::path& file) override
     {
         opened.push_back(file);
-        return true;
+        return starts;
     }
 };
 

@@ -747,6 +747,70 @@ FramedProgram frameProgram(const ControlProfile& profile, std::string_view text,
     return out;
 }
 
+std::vector<std::string> ownNameLines(const ControlProfile& profile, std::string_view text)
+{
+    if (profile.nameLine == NameLine::None)
+        return {};
+    std::vector<std::string_view> lines = splitLines(text);
+    std::size_t i = 0;
+    if (profile.dropBeforePercent) {
+        for (std::size_t j = 0; j < lines.size(); ++j) {
+            const auto pos = lines[j].find('%');
+            if (pos == std::string_view::npos)
+                continue;
+            // As the framing does: a "%" that only ends the program drops nothing.
+            bool programFollows = !trimmed(lines[j].substr(pos + 1)).empty();
+            for (std::size_t k = j + 1; k < lines.size() && !programFollows; ++k)
+                programFollows = !trimmed(lines[k]).empty();
+            if (programFollows) {
+                lines[j] = lines[j].substr(pos);
+                i = j;
+            }
+            break;
+        }
+    }
+    const std::string leaderLine = printablePart(profile.leader);
+    while (i < lines.size()) {
+        const std::string_view line = trimmed(lines[i]);
+        if (!line.empty() && line != "%" && (leaderLine.empty() || line != leaderLine))
+            break;
+        ++i;
+    }
+    if (i == lines.size())
+        return {};
+    const std::string_view first = trimmed(lines[i]);
+    switch (profile.nameLine) {
+    case NameLine::None:
+        break;
+    case NameLine::ONumber:
+        if (first[0] == 'O' || first[0] == 'o' || first[0] == ':')
+            return {std::string(first)};
+        break;
+    case NameLine::HeidenhainBegin:
+        if (startsWithWord(first, "BEGIN PGM"))
+            return {std::string(first)};
+        break;
+    case NameLine::SiemensMpf:
+        if (startsWithWord(first, "%_N_")) {
+            if (i + 1 < lines.size() && startsWithWord(lines[i + 1], ";$PATH="))
+                return {std::string(first), std::string(trimmed(lines[i + 1]))};
+            return {std::string(first)};
+        }
+        break;
+    }
+    return {};
+}
+
+std::string keepProgramName(const ControlProfile& profile, std::string_view original, std::string_view restarted)
+{
+    if (!ownNameLines(profile, restarted).empty())
+        return std::string(restarted);
+    std::string text;
+    for (const std::string& line : ownNameLines(profile, original))
+        text += line + "\n";
+    return text + std::string(restarted);
+}
+
 std::size_t lineAtOffset(const FramedProgram& program, std::size_t offset)
 {
     if (program.lineStarts.empty() || offset < program.lineStarts.front())

@@ -158,6 +158,18 @@ struct FramedProgram {
 // programName: the file name without folder and extension, for a missing name line.
 FramedProgram frameProgram(const ControlProfile& profile, std::string_view text, std::string_view programName);
 
+// The name line a program brings of its own, as the profile's kind of name line knows
+// it ("O1234 (BRACKET)", "0 BEGIN PGM BRACKET MM", or "%_N_BRACKET_MPF" with the
+// ";$PATH=" line after it): the first line of the program when blank lines, a lone "%"
+// and, where the profile drops it, the text before the first "%" are passed over.
+// Empty when the program has none or the profile adds no name line.
+std::vector<std::string> ownNameLines(const ControlProfile& profile, std::string_view text);
+// A program restarted from a line must reach the control under the name of the program
+// it was cut from, or the control stores or runs it as another program: the original's
+// own name lines go in front of the restarted text, unless that text brings its own.
+// Without them the framing falls back to the file name as for any program.
+std::string keepProgramName(const ControlProfile& profile, std::string_view original, std::string_view restarted);
+
 // 1-based program line holding byte `offset` of the framed bytes; 0 before the first
 // line, the last line's number + 1 past the program's end.
 std::size_t lineAtOffset(const FramedProgram& program, std::size_t offset);

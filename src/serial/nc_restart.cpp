@@ -328,4 +328,15 @@ std::string restartProgram(std::string_view preamble, std::string_view program, 
     return text;
 }
 
+std::size_t originalRestartLine(std::size_t fedLine, std::size_t from, std::size_t lead, std::size_t originalLines)
+{
+    const std::size_t line = fedLine <= lead ? from : from + (fedLine - lead - 1);
+    return std::max<std::size_t>(std::min(line, originalLines), 1);
+}
+
+std::size_t textLineCount(std::string_view text)
+{
+    return splitLines(text).size();
+}
+
 } // namespace kvt

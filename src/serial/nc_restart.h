@@ -61,4 +61,14 @@ std::string restartPreamble(std::string_view program, std::size_t line);
 // The preamble followed by the program from `line` on.
 std::string restartProgram(std::string_view preamble, std::string_view program, std::size_t line);
 
+// A restarted program broke off again: the line of the original program to restart
+// from. fedLine is the line the feed named in the text that went out, whose first
+// `lead` lines (name line, preamble) come before the original's line `from`; a break
+// inside them restarts at `from` again. At most the original's last line.
+std::size_t originalRestartLine(std::size_t fedLine, std::size_t from, std::size_t lead, std::size_t originalLines);
+
+// Lines of a text as the framing counts them: each line end (CR LF, LF or CR) ends one,
+// and text after the last line end is one more.
+std::size_t textLineCount(std::string_view text);
+
 } // namespace kvt

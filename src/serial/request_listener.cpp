@@ -55,6 +55,14 @@ std::vector<RequestEvent> RequestListener::takeEvents()
     return std::exchange(m_queue, {});
 }
 
+std::optional<std::uint64_t> RequestListener::answerBytes()
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_answer)
+        return std::nullopt;
+    return m_answer->progress().bytesSent;
+}
+
 void RequestListener::push(RequestEvent event)
 {
     {
@@ -112,8 +120,11 @@ void RequestListener::answer(const std::string& number)
     if (!m_go.sleepWhileSet(std::chrono::milliseconds(m_profile.requestDelayMs)))
         return;
     ControlProfile profile = m_profile;
-    if (!profile.requestDripFeed)
-        profile.flow = FlowMode::Driver; // a plain send: the driver's flow control and larger pieces
+    // A plain send: the driver's flow control and larger pieces. Not for a control that
+    // starts with DC1: a driver doing XON/XOFF would swallow the DC1, and the answer
+    // would wait for it for ever.
+    if (!profile.requestDripFeed && profile.start != StartCondition::WaitXon)
+        profile.flow = FlowMode::Driver;
     const FramedProgram program = frameProgram(profile, text, file.stem().string());
     DripFeed feed(m_port, profile, program, m_rate);
     {

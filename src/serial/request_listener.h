@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,9 @@ public:
     void stop(); // ends an answer under way too
     bool running() const { return m_runner.running(); }
     std::vector<RequestEvent> takeEvents();
+    // The bytes of the answer going out now, handed to the port so far; nullopt while
+    // no answer runs. From any thread.
+    std::optional<std::uint64_t> answerBytes();
 
 private:
     void run();

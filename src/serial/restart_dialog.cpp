@@ -153,7 +153,7 @@ void RestartDialog::sendCommand()
     if (m_line == 0 || !m_sendButton->isEnabled())
         return;
     const std::string text = restartProgram(m_preamble->toPlainText().toStdString(), m_program, m_line);
-    if (m_send && m_send(text))
+    if (m_send && m_send(text, m_line))
         accept();
 }
 

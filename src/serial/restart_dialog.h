@@ -22,8 +22,9 @@ class TextLookup;
 class RestartDialog : public QDialog {
     Q_OBJECT
 public:
-    // send: feeds the text; false when it did not start (the window has told why).
-    using Sender = std::function<bool(const std::string& text)>;
+    // send: feeds the text, which starts at that line of the program; false when it did
+    // not start (the window has told why).
+    using Sender = std::function<bool(const std::string& text, std::size_t line)>;
     RestartDialog(std::string program, std::size_t suggestedLine, const TextLookup& texts, Sender send,
         QWidget* parent = nullptr);
 

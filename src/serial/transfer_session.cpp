@@ -102,11 +102,23 @@ SessionResult TransferSession::startListening(ControlProfile profile)
     const SessionResult opened = openForSending();
     if (opened != SessionResult::Done)
         return opened;
+    m_answersFed = profile.requestDripFeed;
     if (!m_listener.start(std::move(profile), sendLineRate()))
         return SessionResult::NotPossible;
     m_sending = true;
     m_listening = true;
     return SessionResult::Done;
+}
+
+std::optional<TransferSession::FeedCount> TransferSession::feedCount()
+{
+    if (m_dripFeeding)
+        return FeedCount {m_dripFeed.progress().bytesSent, true};
+    if (m_listening) {
+        if (const std::optional<std::uint64_t> bytes = m_listener.answerBytes())
+            return FeedCount {*bytes, m_answersFed};
+    }
+    return std::nullopt;
 }
 
 void TransferSession::stopListening()

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace kvt {
 
@@ -99,6 +100,14 @@ public:
     void stopListening();
     bool listening() const { return m_listening; }
     RequestListener& listener() { return m_listener; }
+    // What a program going out counts now: the bytes handed to the port by the
+    // drip-feed or by the answer to a request, and whether it is fed (a fed program
+    // may be larger than the control's memory). nullopt when neither runs.
+    struct FeedCount {
+        std::uint64_t bytes = 0;
+        bool fed = false;
+    };
+    std::optional<FeedCount> feedCount();
     // Bytes per second of the line: the open port's settings, else the stored send set's.
     std::uint32_t sendLineRate() const;
 
@@ -128,6 +137,7 @@ private:
     bool m_receiveArmed = false;
     bool m_dripFeeding = false;
     bool m_listening = false;
+    bool m_answersFed = false; // the listening profile answers in drip-feed
     // The jobs last: each ends its thread before the members it uses go.
     SendJob m_sendJob;
     ReceiveJob m_receiveJob;

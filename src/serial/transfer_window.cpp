@@ -12,6 +12,7 @@
 #include "serial/nc_editor_launcher.h"
 #include "serial/nc_external_editor.h"
 #include "serial/nc_renumber_dialog.h"
+#include "serial/nc_restart.h"
 #include "serial/nc_text.h"
 #include "serial/nc_tool_check.h"
 #include "serial/nc_workers.h"
@@ -79,6 +80,23 @@ TransferSession::PortFactory defaultPorts(AppController& controller)
 #endif
 }
 
+// The device each port name stands for, as the start-up settings say now.
+std::string portDevices(AppController& controller)
+{
+#if defined(_WIN32)
+    (void)controller;
+    return {};
+#else
+    SettingsStore& settings = controller.settings();
+    const PortNameMap names
+        = PortNameMap::fromSettings([&settings](const std::string& key) { return settings.readText(key); });
+    std::string devices;
+    for (const std::string& device : names.devices)
+        devices += device + '\n';
+    return devices;
+#endif
+}
+
 } // namespace
 
 // The colouring worker reports its end through the window's queued events.
@@ -122,6 +140,7 @@ TransferWindow::TransferWindow(AppController& controller, const WindowServices& 
     });
     m_workerEvents = std::make_unique<TransferWindowWorkerEvents>(*m_events);
     m_colourWorker = std::make_unique<NcColourWorker>(*m_workerEvents);
+    m_portDevices = portDevices(controller);
     m_session = std::make_unique<TransferSession>(defaultPorts(controller), *m_events, texts(), *m_buffer);
     m_chooseFile = [this](bool save) {
         const std::filesystem::path folder = m_file.empty() ? this->controller().dataDirectory() : m_file.parent_path();
@@ -289,8 +308,17 @@ void TransferWindow::refresh()
     FunctionWindow::refresh();
     retranslate();
     // The options dialog may have changed the port or its settings.
-    if (!m_session->sending() && !m_session->receiveArmed())
+    if (!m_session->sending() && !m_session->receiveArmed()) {
+        // The session's port keeps the device it was made for: a port name mapped to
+        // another device needs a new port, or every transfer still goes to the old one.
+        std::string devices = portDevices(controller());
+        if (devices != m_portDevices) {
+            m_portDevices = std::move(devices);
+            m_session.reset();
+            m_session = std::make_unique<TransferSession>(defaultPorts(controller()), *m_events, texts(), *m_buffer);
+        }
         setUpMachine();
+    }
 }
 
 bool TransferWindow::internalMode() const
@@ -401,8 +429,11 @@ void TransferWindow::updateStatus()
         m_status[column]->setAccessibleName(m_status[column]->text());
         m_status[column]->setVisible(shown);
     };
+    // A drip-feed or the answer to a request sends from the disk, not the editor: the
+    // counter follows the bytes going out.
+    const std::optional<TransferSession::FeedCount> feed = m_session->feedCount();
     show(0, link.indicator(Indicator::LineConnected) != 0, ids::kLineConnected);
-    show(1, link.indicator(Indicator::Sending) != 0, ids::kSending);
+    show(1, link.indicator(Indicator::Sending) != 0 || feed, ids::kSending);
     show(3, link.indicator(Indicator::Receiving) != 0, ids::kReceiving);
     show(4, link.indicator(Indicator::Waiting) != 0, ids::kWaiting);
 
@@ -414,11 +445,12 @@ void TransferWindow::updateStatus()
         if (size.isEmpty())
             size = toQt(sizeText(0, texts()));
     } else {
-        number = editorCharacters();
+        number = feed ? feed->bytes : editorCharacters();
         size = toQt(sizeText(static_cast<std::uint32_t>(std::min<std::uint64_t>(number, UINT32_MAX)), texts()));
     }
     const MachineRecord* m = machine();
-    const bool red = m
+    // A fed program runs as it arrives: it is meant to be larger than the memory.
+    const bool red = m && !(feed && feed->fed)
         && sizeTextIsRed(static_cast<std::uint32_t>(std::min<std::uint64_t>(number, UINT32_MAX)), m->controlMemorySize);
     QLabel* label = m_status[kStatusSize];
     if (label->text() != size || label->property("red").toBool() != red) {
@@ -1139,7 +1171,12 @@ void TransferWindow::showLogCommand()
             texts().text(94838, "*Übertragungsprotokoll"), MessageIcon::Information, MessageButtons::Ok});
         return;
     }
-    viewer().open(log);
+    // Without a viewer the command must not look dead: the user learns where the log is.
+    if (!viewer().open(log)) {
+        showBox({texts().text(94850, "*Das Übertragungsprotokoll kann nicht angezeigt werden. Es liegt in: ")
+                + pathToUtf8(log),
+            texts().text(94838, "*Übertragungsprotokoll"), MessageIcon::Warning, MessageButtons::Ok});
+    }
 }
 
 void TransferWindow::dripFeedCommand()
@@ -1155,6 +1192,7 @@ void TransferWindow::dripFeedCommand()
     if (startDripFeed(text, pathToUtf8(path.stem()))) {
         m_dripFile = path;
         m_dripRestartLine = 0;
+        m_feedSource = {path, 0, 0, 0};
     }
 }
 
@@ -1176,19 +1214,35 @@ void TransferWindow::restartCommand()
     }
     RestartDialog dialog(
         text, suggested, texts(),
-        [this, name, path](const std::string& program) {
-            if (!startDripFeed(program, name))
-                return false;
-            m_dripFile.clear(); // its lines are the restarted text's, not the file's
-            return true;
-        },
+        [this, path, &text](
+            const std::string& program, std::size_t line) { return startRestart(path, text, program, line); },
         this);
     dialog.exec();
 }
 
-bool TransferWindow::startDripFeed(const std::string& text, const std::string& programName)
+bool TransferWindow::startRestart(
+    const std::filesystem::path& file, const std::string& original, const std::string& restarted, std::size_t line)
 {
     ControlProfile profile = controlProfile();
+    const std::string text = keepProgramName(profile, original, restarted);
+    if (!startFeed(std::move(profile), text, pathToUtf8(file.stem())))
+        return false;
+    // What the feed counts are the lines of the restarted text; a break is told in the
+    // lines of the file the operator restarts from.
+    const std::size_t originalLines = textLineCount(original);
+    const std::size_t kept = originalLines >= line ? originalLines - line + 1 : 0;
+    const std::size_t fedLines = textLineCount(text);
+    m_feedSource = {file, line, fedLines > kept ? fedLines - kept : 0, originalLines};
+    return true;
+}
+
+bool TransferWindow::startDripFeed(const std::string& text, const std::string& programName)
+{
+    return startFeed(controlProfile(), text, programName);
+}
+
+bool TransferWindow::startFeed(ControlProfile profile, const std::string& text, const std::string& programName)
+{
     FramedProgram program = frameProgram(profile, text, programName);
     const SessionResult result = m_session->startDripFeed(std::move(profile), std::move(program));
     if (result != SessionResult::Done) {
@@ -1209,7 +1263,12 @@ bool TransferWindow::startDripFeed(const std::string& text, const std::string& p
 void TransferWindow::dripFeedFinished()
 {
     const DripFeedProgress end = m_session->dripFeed().progress();
-    const std::size_t restart = m_session->dripFeed().restartLine();
+    const FeedSource& source = m_feedSource;
+    const std::size_t fedRestart = m_session->dripFeed().restartLine();
+    const std::size_t restart = source.restartFrom == 0
+        ? fedRestart
+        : originalRestartLine(fedRestart, source.restartFrom, source.lead, source.originalLines);
+    m_dripFile = source.file;
     m_dripRestartLine = end.state == DripFeedState::Finished ? 0 : restart;
     m_session->dripFeedFinished();
     m_cancelEnabled = false;
@@ -1221,9 +1280,13 @@ void TransferWindow::dripFeedFinished()
     const TransferOutcome outcome = done       ? TransferOutcome::Done
         : end.state == DripFeedState::LinkLost ? TransferOutcome::LinkLost
                                                : TransferOutcome::Cancelled;
-    logTransfer(static_cast<int>(TransferKind::DripFeed),
-        pathToUtf8(m_dripFile.empty() ? "restart" : m_dripFile.filename()), end.bytesSent, static_cast<int>(outcome),
-        done ? std::string() : cformat("restart line %u", static_cast<unsigned>(restart)));
+    std::string note = source.restartFrom == 0
+        ? std::string()
+        : cformat("restarted from line %u", static_cast<unsigned>(source.restartFrom));
+    if (!done)
+        note += (note.empty() ? "" : ", ") + cformat("restart line %u", static_cast<unsigned>(restart));
+    logTransfer(static_cast<int>(TransferKind::DripFeed), pathToUtf8(source.file.filename()), end.bytesSent,
+        static_cast<int>(outcome), note);
     showBox({dripFeedEndMessage(end, restart, texts()), texts().text(94813, "*Drip-Feed"),
         done ? MessageIcon::Information : MessageIcon::Warning, MessageButtons::Ok});
 }

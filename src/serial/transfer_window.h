@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QAction;
@@ -67,6 +68,10 @@ public:
     void dripFeedCommand();
     // Feeds the text with the machine's control profile; false when it did not start.
     bool startDripFeed(const std::string& text, const std::string& programName);
+    // Feeds a program restarted from `line` of the file under the name of the original
+    // program it was cut from; false when it did not start.
+    bool startRestart(
+        const std::filesystem::path& file, const std::string& original, const std::string& restarted, std::size_t line);
     // Reads a program for a feed; empty after telling the user it cannot be read.
     std::string readProgram(const std::filesystem::path& path);
     void logTransfer(int kind, const std::string& file, std::uint64_t bytes, int outcome, const std::string& note = {});
@@ -137,6 +142,7 @@ private:
     void sendFinished();
     void receiveFinished();
     void dripFeedFinished();
+    bool startFeed(ControlProfile profile, const std::string& text, const std::string& programName);
     void requestEvents();
     void colourWholeText(bool ask);
     void applyColours(const std::vector<ColourRange>& ranges);
@@ -158,6 +164,16 @@ private:
     QPointer<RequestPanel> m_requestPanel;
     std::filesystem::path m_dripFile; // the file of the last drip-feed, and where it broke off
     std::size_t m_dripRestartLine = 0;
+    // The file the running feed comes from; for a restarted program also the line it
+    // was restarted from, the lines sent before that line (name line, preamble) and the
+    // lines of the file.
+    struct FeedSource {
+        std::filesystem::path file;
+        std::size_t restartFrom = 0;
+        std::size_t lead = 0;
+        std::size_t originalLines = 0;
+    };
+    FeedSource m_feedSource;
 
     QPushButton* m_chooseButton = nullptr;
     QPushButton* m_editButton = nullptr;
@@ -172,6 +188,7 @@ private:
     NcColourTable m_colourTable;
 
     std::filesystem::path m_file;
+    std::string m_portDevices; // the devices the session's ports were made for
     int m_machine = 0;
     bool m_modified = false;
     bool m_settingText = false; // the window itself changes the editor

@@ -259,6 +259,56 @@ TEST(ControlProfileTest, NameLinesAreAddedOnlyWhenTheProgramHasNone)
     }
 }
 
+// A program restarted from a line reaches the control under the original program's own
+// number or name, whatever its file is called; only a program without one is named after
+// its file. The control would otherwise store or run it as another program.
+TEST(ControlProfileTest, ARestartedProgramKeepsTheOriginalsNameLine)
+{
+    const auto& b = builtInProfiles();
+    const char* restart = "(RESTART LINE 5)\nG21\nT2 M6\nM30\n%\n";
+    const char* heidenhain = "0 BEGIN PGM BRACKET MM\n1 TOOL CALL 1 Z S2000\n2 L X+0\n3 TOOL CALL 2 Z S3000\n"
+                             "4 L X+10\n5 END PGM BRACKET MM\n";
+    const char* heidenhainRestart = "(RESTART LINE 4)\n3 TOOL CALL 2 Z S3000\n4 L X+10\n5 END PGM BRACKET MM\n";
+    const char* siemensRestart = "(RESTART LINE 4)\nT2 M6\nM30\n";
+    struct Case {
+        std::size_t profile;
+        const char* original;
+        const char* restarted;
+        const char* file;
+        const char* sent;
+    };
+    const Case cases[] = {
+        {0, "%\nO1234 (BRACKET)\nG21\nT1 M6\nT2 M6\nM30\n%\n", restart, "bracket_v2",
+            "%\nO1234 (BRACKET)\n(RESTART LINE 5)\nG21\nT2 M6\nM30\n%\n"},
+        {0, "junk\n%\n\nO77\nT2 M6\nM30\n%\n", restart, "O1", "%\nO77\n(RESTART LINE 5)\nG21\nT2 M6\nM30\n%\n"},
+        {0, "O4711\nG21\nT2 M6\nM30\n%\n", restart, "x9", "%\nO4711\n(RESTART LINE 5)\nG21\nT2 M6\nM30\n%\n"},
+        // Without a number of its own the file name's number is all there is.
+        {0, "%\nG21\nT1 M6\nT2 M6\nM30\n%\n", restart, "O0815", "%\nO0815\n(RESTART LINE 5)\nG21\nT2 M6\nM30\n%\n"},
+        // The operator wrote a number into the preamble: that one goes.
+        {0, "%\nO1234\nT2 M6\nM30\n%\n", "O5555\nT2 M6\nM30\n%\n", "O1234", "%\nO5555\nT2 M6\nM30\n%\n"},
+        {1, "%\n:1234\nT1 M6\nT2 M6\nM30\n%\n", restart, "haas_part",
+            "%\r\n:1234\r\n(RESTART LINE 5)\r\nG21\r\nT2 M6\r\nM30\r\n%\r\n"},
+        {2, heidenhain, heidenhainRestart, "part7",
+            "0 BEGIN PGM BRACKET MM\r\n(RESTART LINE 4)\r\n3 TOOL CALL 2 Z S3000\r\n4 L X+10\r\n"
+            "5 END PGM BRACKET MM\r\n"},
+        {2, "BEGIN PGM 12 INCH\nL X+0\nEND PGM 12 INCH\n", "L X+0\nEND PGM 12 INCH\n", "twelve",
+            "BEGIN PGM 12 INCH\r\nL X+0\r\nEND PGM 12 INCH\r\n"},
+        {2, "L X+0\nL X+1\n", "L X+1\n", "part7", "BEGIN PGM PART7 MM\r\nL X+1\r\nEND PGM PART7 MM\r\n"},
+        {3, "%_N_SHAFT_MPF\n;$PATH=/_N_WKS_DIR/_N_SHAFT_WPD\nT1 M6\nT2 M6\nM30\n", siemensRestart, "shaft_copy",
+            "%_N_SHAFT_MPF\n;$PATH=/_N_WKS_DIR/_N_SHAFT_WPD\n(RESTART LINE 4)\nT2 M6\nM30\n"},
+        {3, "%_N_A_MPF\nT1 M6\nT2 M6\nM30\n", siemensRestart, "b", "%_N_A_MPF\n(RESTART LINE 4)\nT2 M6\nM30\n"},
+        {3, "T1 M6\nT2 M6\nM30\n", siemensRestart, "shaft_copy",
+            "%_N_SHAFT_COPY_MPF\n;$PATH=/_N_MPF_DIR\n(RESTART LINE 4)\nT2 M6\nM30\n"},
+        // The generic profile adds no name line and carries none.
+        {4, "%\nO1234\nT1 M6\nT2 M6\nM30\n%\n", restart, "O1234", "(RESTART LINE 5)\r\nG21\r\nT2 M6\r\nM30\r\n%\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(b[c.profile].name) + ": " + c.original);
+        EXPECT_EQ(
+            frameProgram(b[c.profile], keepProgramName(b[c.profile], c.original, c.restarted), c.file).bytes, c.sent);
+    }
+}
+
 TEST(ControlProfileTest, BeforeAndAfterTextsFrameEverything)
 {
     ControlProfile p;

@@ -116,5 +116,24 @@ TEST(NcRestartTest, TheRestartedProgramIsThePreambleAndTheRest)
     EXPECT_EQ(restartProgram("", "A\nB\n", 1), "A\nB\n");
 }
 
+// A restart from line 14 went out with three lines in front (name line and preamble)
+// of the file's lines 14 to 21.
+TEST(NcRestartTest, ABreakInARestartedProgramIsToldAsALineOfTheFile)
+{
+    const std::pair<std::size_t, std::size_t> cases[] = {
+        {0, 14}, // nothing arrived
+        {1, 14}, {3, 14}, // the last preamble line
+        {4, 14}, // the file's line 14
+        {5, 15}, {11, 21}, // the last line
+        {12, 21}, // past the end
+    };
+    for (const auto& [fed, line] : cases)
+        EXPECT_EQ(originalRestartLine(fed, 14, 3, 21), line) << fed;
+    EXPECT_EQ(originalRestartLine(1, 1, 0, 5), 1u);
+    EXPECT_EQ(textLineCount("A\r\nB\rC\nD"), 4u);
+    EXPECT_EQ(textLineCount("A\n\n"), 2u);
+    EXPECT_EQ(textLineCount(""), 0u);
+}
+
 } // namespace
 } // namespace kvt

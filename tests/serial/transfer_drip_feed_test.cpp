@@ -2,6 +2,7 @@
 // control profile, the panel shows the feed and ends it, the end is told with the line
 // to restart from.
 
+#include "common/code_page.h"
 #include "common/text_lookup.h"
 #include "serial/control_profile.h"
 #include "serial/drip_feed_panel.h"
@@ -133,6 +134,12 @@ TEST_F(TransferDripFeedTest, APanelCancelWhileTheControlHasNotStartedTellsTheFir
     window()->showLogCommand();
     ASSERT_EQ(viewer.opened.size(), 1u);
     EXPECT_EQ(viewer.opened[0], window()->transferLog());
+    const std::size_t boxCount = boxes.shown.size();
+    viewer.starts = false;
+    window()->showLogCommand();
+    ASSERT_EQ(boxes.shown.size(), boxCount + 1);
+    EXPECT_EQ(lastBox(),
+        "*Das Übertragungsprotokoll kann nicht angezeigt werden. Es liegt in: " + pathToUtf8(window()->transferLog()));
     std::ifstream in(window()->transferLog());
     std::string line;
     std::getline(in, line);
@@ -175,7 +182,9 @@ TEST(RestartDialogTest, ATypedToolChangeFindsItsLineAndTheEditedPreambleGoesOut)
 {
     BuiltinTexts texts;
     std::vector<std::string> sent;
-    RestartDialog dialog(kTwoTools, 0, texts, [&](const std::string& text) {
+    std::size_t sentLine = 0;
+    RestartDialog dialog(kTwoTools, 0, texts, [&](const std::string& text, std::size_t line) {
+        sentLine = line;
         sent.push_back(text);
         return true;
     });
@@ -195,13 +204,14 @@ TEST(RestartDialogTest, ATypedToolChangeFindsItsLineAndTheEditedPreambleGoesOut)
     dialog.sendCommand();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0], "G21\nG0 Z50\nT2 M6\nG1 X20\nM30\n%\n");
+    EXPECT_EQ(sentLine, 7u);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
 TEST(RestartDialogTest, AnUnknownBlockOrABadNumberFindsNothing)
 {
     BuiltinTexts texts;
-    RestartDialog dialog(kTwoTools, 0, texts, [](const std::string&) { return true; });
+    RestartDialog dialog(kTwoTools, 0, texts, [](const std::string&, std::size_t) { return true; });
     const std::tuple<int, const char*, const char*, const char*> cases[] = {
         {1, "30", "1", "*Keine passende Zeile gefunden."},
         {2, "3", "1", "*Keine passende Zeile gefunden."},
@@ -284,6 +294,174 @@ TEST_F(TransferDripFeedTest, TheControlCallsAProgramAndAnUnknownOneGetsNothing)
     EXPECT_EQ(first, "2025-03-07 14:05:09\trequest\t\t0\tfailed\trequest 12");
     EXPECT_EQ(
         second, "2025-03-07 14:05:09\trequest\tO4711.nc\t" + std::to_string(expected.size()) + "\tdone\trequest 4711");
+}
+
+} // namespace
+} // namespace kvt
+
+namespace kvt {
+namespace {
+
+std::string bytesText(std::uint64_t bytes)
+{
+    return std::to_string(bytes) + " *Bytes";
+}
+
+// Waits until the window's status timer has shown the state of now.
+void letTheStatusCatchUp()
+{
+    pumpUntil([] { return false; }, 400ms);
+}
+
+// A feed sends from the disk, not from the editor: the status line counts the bytes
+// going out and shows the sending mark, and gives the editor's count back afterwards.
+// A fed program is meant to be larger than the control's memory, so it is not red.
+TEST_F(TransferDripFeedTest, TheByteCounterFollowsAFeedAndNotTheEditor)
+{
+    open("Fanuc"); // waits for DC1
+    controller->options()->machines[0].controlMemorySize = 10;
+    ASSERT_TRUE(window()->loadFile(program));
+    const QString editorCount = window()->statusText(2);
+    EXPECT_NE(editorCount.toStdString(), bytesText(0));
+    EXPECT_TRUE(window()->sizeTextRed());
+
+    std::string text = "%\nO4711\n";
+    for (int i = 0; i < 3000; ++i)
+        text += "G1 X1.000 Y2.000\n";
+    text += "M30\n%\n";
+    ASSERT_TRUE(window()->startDripFeed(text, "O4711"));
+    letTheStatusCatchUp();
+    EXPECT_EQ(window()->statusText(1), "*Sendet");
+    EXPECT_EQ(window()->statusText(2).toStdString(), bytesText(0));
+    EXPECT_FALSE(window()->sizeTextRed());
+
+    pty.writeAll("\x11");
+    ASSERT_TRUE(pumpUntil([this] { return window()->session().dripFeed().progress().bytesSent > 100; }));
+    window()->dripFeedPanel()->pauseCommand();
+    ASSERT_TRUE(pumpUntil([this] { return window()->dripFeedPanel()->lineText(0) == "*Pausiert"; }));
+    letTheStatusCatchUp();
+    const std::size_t sent = window()->session().dripFeed().progress().bytesSent;
+    EXPECT_LT(sent, text.size());
+    EXPECT_EQ(window()->statusText(2).toStdString(), bytesText(sent));
+    EXPECT_EQ(window()->statusText(1), "*Sendet");
+    EXPECT_FALSE(window()->sizeTextRed());
+
+    window()->dripFeedPanel()->cancelCommand();
+    ASSERT_TRUE(pumpUntil([this] { return !window()->session().sending(); }));
+    EXPECT_EQ(window()->statusText(2), editorCount);
+    EXPECT_EQ(window()->statusText(1), "");
+    EXPECT_TRUE(window()->sizeTextRed());
+}
+
+TEST_F(TransferDripFeedTest, TheByteCounterFollowsTheAnswerToARequest)
+{
+    std::filesystem::create_directories(root / "nc");
+    std::string answer = "%\nO4711\n";
+    for (int i = 0; i < 2000; ++i)
+        answer += "G1 X1.000 Y2.000\n";
+    answer += "M30\n%\n";
+    std::ofstream(root / "nc" / "O4711.nc", std::ios::binary) << answer;
+    std::ofstream(ControlProfiles::filePath(controller->dataDirectory()))
+        << "[Mill]\nfolder1=" << (root / "nc").string()
+        << "\nrequestDelayMs=0\nrequestDripFeed=1\nstart=xon\nflow=program\nstopAllowance=16\nlineEnd=LF\n";
+    open("Mill");
+    ASSERT_TRUE(window()->loadFile(program));
+    const QString editorCount = window()->statusText(2);
+    window()->listenCommand();
+    letTheStatusCatchUp();
+    EXPECT_EQ(window()->statusText(2), editorCount); // listening alone sends nothing
+    EXPECT_EQ(window()->statusText(1), "");
+
+    pty.writeAll("%\n(PRG=4711)\n%\n");
+    ASSERT_TRUE(pumpUntil([this] { return window()->statusText(1) == "*Sendet"; }));
+    EXPECT_EQ(window()->statusText(2).toStdString(), bytesText(0)); // the answer waits for DC1
+
+    pty.writeAll("\x11");
+    ASSERT_TRUE(pumpUntil([this] {
+        const auto count = window()->session().feedCount();
+        return count && count->bytes > 100;
+    }));
+    pty.writeAll("\x13"); // the control's buffer is full
+    pumpUntil([] { return false; }, 200ms);
+    const std::uint64_t held = window()->session().feedCount()->bytes;
+    letTheStatusCatchUp();
+    EXPECT_EQ(window()->session().feedCount()->bytes, held);
+    EXPECT_EQ(window()->statusText(2).toStdString(), bytesText(held));
+
+    pty.writeAll("\x11");
+    EXPECT_EQ(pty.readFor(answer.size(), 3000ms), answer);
+    ASSERT_TRUE(pumpUntil([this] { return window()->requestPanel()->logText().contains("gesendet: "); }));
+    letTheStatusCatchUp();
+    EXPECT_EQ(window()->statusText(2), editorCount);
+    EXPECT_EQ(window()->statusText(1), "");
+    window()->stopListeningCommand();
+}
+
+// A port set to XON/XOFF in the driver takes the control's DC1 off the line; an answer
+// that waits for DC1 must still get it.
+TEST_F(TransferDripFeedTest, AnAnswerThatWaitsForDc1StartsWithXonXoffInTheDriver)
+{
+    std::filesystem::create_directories(root / "nc");
+    const std::string answer = "%\nO4711\nG0 X0\nM30\n%\n";
+    std::ofstream(root / "nc" / "O4711.nc", std::ios::binary) << answer;
+    std::ofstream(ControlProfiles::filePath(controller->dataDirectory()))
+        << "[Mill]\nfolder1=" << (root / "nc").string()
+        << "\nrequestDelayMs=0\nrequestDripFeed=0\nstart=xon\nflow=program\nlineEnd=LF\n";
+    MachineRecord& machine = controller->options()->machines[0];
+    SerialSettings set = LoadSerialSettings(machine, PortDirection::Send);
+    set.flowControl = kFlowXonXoff;
+    set.softwareFlowOut = 1;
+    set.xonChar = 0x11;
+    set.xoffChar = 0x13;
+    StoreSerialSettings(machine, PortDirection::Send, set);
+    open("Mill");
+    window()->listenCommand();
+    ASSERT_NE(window()->requestPanel(), nullptr);
+    pty.writeAll("%\n(PRG=4711)\n%\n");
+    ASSERT_TRUE(pumpUntil([this] { return window()->requestPanel()->logText().contains("wird gesendet"); }));
+    pumpUntil([] { return false; }, 200ms);
+    pty.writeAll("\x11");
+    EXPECT_EQ(pty.readFor(answer.size(), 3000ms), answer);
+    window()->stopListeningCommand();
+}
+
+// The restart goes out under the number of the program it was cut from, not one made
+// from its file name.
+TEST_F(TransferDripFeedTest, ARestartGoesOutUnderTheOriginalProgramNumber)
+{
+    open("Haas");
+    const std::string original = "%\nO1234 (BRACKET)\nG20\nT1 M6\nT2 M6\nM30\n%\n";
+    ASSERT_TRUE(window()->startRestart(root / "bracket_v2.nc", original, "(RESTART LINE 5)\nG20\nT2 M6\nM30\n%\n", 5));
+    const std::string expected = "%\r\nO1234 (BRACKET)\r\n(RESTART LINE 5)\r\nG20\r\nT2 M6\r\nM30\r\n%\r\n";
+    EXPECT_EQ(pty.readFor(expected.size(), 3000ms), expected);
+    ASSERT_TRUE(pumpUntil([this] { return !window()->session().sending(); }));
+    std::ifstream in(window()->transferLog());
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line,
+        "2025-03-07 14:05:09\tdrip-feed\tbracket_v2.nc\t" + std::to_string(expected.size())
+            + "\tdone\trestarted from line 5");
+}
+
+// A restarted program that breaks off again names the line of the file to restart
+// from, not a line of the text that went out (name line and preamble before it).
+TEST_F(TransferDripFeedTest, ABrokenRestartNamesTheLineOfTheFile)
+{
+    open("Fanuc"); // waits for DC1
+    const std::string original = "%\nO4711\nG0 X0\nM30\n%\n";
+    ASSERT_TRUE(window()->startRestart(program, original, "(RESTART LINE 3)\nG21\nG0 X0\nM30\n%\n", 3));
+    window()->dripFeedPanel()->cancelCommand();
+    ASSERT_TRUE(pumpUntil([this] { return !window()->session().sending(); }));
+    EXPECT_EQ(lastBox(), "*Drip-Feed abgebrochen. Neustart ab Zeile 3.");
+    std::ifstream in(window()->transferLog());
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "2025-03-07 14:05:09\tdrip-feed\tO4711.nc\t0\tcancelled\trestarted from line 3, restart line 3");
+
+    std::size_t suggested = 0;
+    window()->setRestartRunner([&](const std::string&, std::size_t at, const std::string&) { suggested = at; });
+    window()->restartCommand();
+    EXPECT_EQ(suggested, 3u);
 }
 
 } // namespace

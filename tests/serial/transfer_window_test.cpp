@@ -157,6 +157,22 @@ TEST_F(TransferWindowTest, TypedTextIsSentAsShownWithCrLfLineEnds)
     ASSERT_TRUE(pumpUntil([this] { return !window()->session().sending(); }));
 }
 
+// The options dialog maps the port to another device while the window is open: the
+// next transfer goes to that device, not to the one the window started with.
+TEST_F(TransferWindowTest, APortMappedToAnotherDeviceIsUsedOnceTheOptionsAreBack)
+{
+    open();
+    test::PtyPair other;
+    settings.texts["Ports/COM1"] = other.slavePath();
+    window()->refresh();
+    EXPECT_TRUE(window()->session().portOpen());
+    window()->editor()->setPlainText(QStringLiteral("N10 G00\nN20 M30\n"));
+    window()->sendCommand();
+    EXPECT_EQ(other.readFor(18, 3000ms), "N10 G00\r\nN20 M30\r\n");
+    EXPECT_EQ(pty.readFor(1, 100ms), "");
+    ASSERT_TRUE(pumpUntil([this] { return !window()->session().sending(); }));
+}
+
 TEST_F(TransferWindowTest, AReceivedProgramLandsInTheEditorAndInTheChosenFile)
 {
     saveAnswer = root / "IN.dat";
