@@ -150,10 +150,16 @@ DripFeedProgress DripFeed::run(
     // would swallow them. The driver's setting comes back when the feed ends.
     LineSettings driverFlow;
     bool restoreDriverFlow = false;
-    if (m_profile.flow == FlowMode::Program && m_port.lineSettings(driverFlow) && driverFlow.outX) {
+    // A control that starts the feed with DC1 while the driver does the flow control: the
+    // driver would swallow that DC1 and the feed wait for it for ever. The feed reads it
+    // itself and hands XON/XOFF back to the driver once the control has started.
+    bool driverFlowAfterStart = false;
+    const bool readsFlowBytes = m_profile.flow == FlowMode::Program || m_profile.start == StartCondition::WaitXon;
+    if (readsFlowBytes && m_port.lineSettings(driverFlow) && driverFlow.outX) {
         LineSettings own = driverFlow;
         own.outX = false;
         restoreDriverFlow = m_port.setLineSettings(own);
+        driverFlowAfterStart = restoreDriverFlow && m_profile.flow == FlowMode::Driver;
     }
 
     // Every wake-up costs far more than the bytes it hands over, so the feed hands over
@@ -193,6 +199,12 @@ DripFeedProgress DripFeed::run(
         }
         if (m_profile.start == StartCondition::WaitXon && m_flow.released())
             started = true;
+        // Not while held: the DC1 that ends the hold would go to the driver, unseen here.
+        if (driverFlowAfterStart && started && !m_flow.held()) {
+            m_port.setLineSettings(driverFlow);
+            driverFlowAfterStart = false;
+            restoreDriverFlow = false;
+        }
 
         microseconds wait = kIdleWait;
         std::size_t inFlight = estimateInFlight(now);

@@ -270,6 +270,51 @@ TEST_F(DripFeedPtyTest, TheFeedNeverRunsAheadOfTheLineByMoreThanTheAllowance)
     }
 }
 
+// A profile that leaves the flow to the driver but starts on DC1, on a port whose driver
+// does XON/XOFF: the driver would swallow the DC1 and the feed wait for ever. The feed
+// takes the DC1 itself, then the driver does the flow control again: a DC3 during the
+// feed is the driver's, which holds the line without the feed ever seeing it.
+TEST_F(DripFeedPtyTest, ADriverDoingXonXoffLeavesTheStartToTheFeedAndGetsTheFlowBack)
+{
+    LineSettings line;
+    ASSERT_TRUE(port->lineSettings(line));
+    line.outX = true;
+    line.xonChar = kDc1Byte;
+    line.xoffChar = kDc3Byte;
+    ASSERT_TRUE(port->setLineSettings(line));
+    ControlProfile profile = builtInProfiles().back();
+    profile.flow = FlowMode::Driver;
+    profile.start = StartCondition::WaitXon;
+    const FramedProgram program = frameProgram(profile, Program(40), "x");
+    DripFeed feed(*port, profile, program, 2000);
+    auto result = std::async(std::launch::async, [&] { return feed.run(); });
+    CancelOnExit guard {feed};
+    ASSERT_TRUE(Eventually([&] { return feed.progress().state == DripFeedState::WaitingForStart; }));
+    EXPECT_EQ(readSome(100ms), "");
+
+    send(kDc1Byte);
+    std::string got = readSome(2000ms);
+    ASSERT_FALSE(got.empty());
+    LineSettings during;
+    ASSERT_TRUE(port->lineSettings(during));
+    EXPECT_TRUE(during.outX);
+    send(kDc3Byte);
+    got += readUntilQuiet(100ms);
+    EXPECT_EQ(readSome(300ms), ""); // held by the driver
+    EXPECT_NE(feed.progress().state, DripFeedState::HeldByControl);
+    send(kDc1Byte);
+    while (got.size() < program.bytes.size()) {
+        const std::string more = readSome(3000ms);
+        ASSERT_FALSE(more.empty()) << got.size();
+        got += more;
+    }
+    EXPECT_EQ(result.get().state, DripFeedState::Finished);
+    EXPECT_EQ(got, program.bytes);
+    LineSettings after;
+    ASSERT_TRUE(port->lineSettings(after));
+    EXPECT_TRUE(after.outX);
+}
+
 TEST_F(DripFeedPtyTest, ANeverStartingControlGetsNothingAndCancelEndsTheWait)
 {
     const ControlProfile& fanuc = builtInProfiles()[0];
