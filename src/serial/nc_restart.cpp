@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
 namespace kvt {
 
@@ -211,7 +212,67 @@ std::string joined(std::initializer_list<std::string_view> parts)
     return out;
 }
 
+// --- Plain-text (conversational) programs ----------------------------------------------
+// They open with "BEGIN PGM name MM" and number their blocks with a bare number first
+// ("12 L X+10 R0 F200 M3"); no G words and no N addresses, so the modal state of the
+// word-address programs means nothing in them.
+
+std::string_view trimmedLine(std::string_view line)
+{
+    const auto first = line.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = line.find_last_not_of(" \t\r\n");
+    return line.substr(first, last - first + 1);
+}
+
+// The line without its leading block number; sets number when it had one.
+std::string_view withoutBlockNumber(std::string_view line, std::optional<std::uint32_t>* number = nullptr)
+{
+    line = trimmedLine(line);
+    std::size_t digits = 0;
+    while (digits < line.size() && std::isdigit(static_cast<unsigned char>(line[digits])) != 0)
+        ++digits;
+    if (digits == 0 || digits > 9 || (digits < line.size() && line[digits] != ' ' && line[digits] != '\t'))
+        return line;
+    if (number)
+        *number = static_cast<std::uint32_t>(std::stoul(std::string(line.substr(0, digits))));
+    return trimmedLine(line.substr(digits));
+}
+
+bool startsWithWord(std::string_view text, std::string_view word)
+{
+    return text.substr(0, word.size()) == word
+        && (text.size() == word.size() || text[word.size()] == ' ' || text[word.size()] == '\t');
+}
+
+// The tool number of a "TOOL CALL 5 Z S2000" line.
+std::optional<std::uint32_t> toolCalled(std::string_view line)
+{
+    const std::string_view body = withoutBlockNumber(line);
+    if (!startsWithWord(body, "TOOL") || !startsWithWord(trimmedLine(body.substr(4)), "CALL"))
+        return std::nullopt;
+    const std::string_view rest = trimmedLine(trimmedLine(body.substr(4)).substr(4));
+    std::size_t digits = 0;
+    while (digits < rest.size() && std::isdigit(static_cast<unsigned char>(rest[digits])) != 0)
+        ++digits;
+    if (digits == 0 || digits > 9)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(std::stoul(std::string(rest.substr(0, digits))));
+}
+
 } // namespace
+
+bool isPlainTextProgram(std::string_view program)
+{
+    for (const std::string_view line : splitLines(program)) {
+        const std::string_view body = withoutBlockNumber(line);
+        if (body.empty())
+            continue;
+        return startsWithWord(body, "BEGIN") && startsWithWord(trimmedLine(body.substr(5)), "PGM");
+    }
+    return false;
+}
 
 std::optional<std::size_t> findRestartLine(
     std::string_view program, RestartBy by, std::uint32_t value, std::uint32_t occurrence)
@@ -220,6 +281,19 @@ std::optional<std::size_t> findRestartLine(
     if (by == RestartBy::Line) {
         if (value >= 1 && value <= lines.size())
             return value;
+        return std::nullopt;
+    }
+    if (isPlainTextProgram(program)) {
+        std::uint32_t seen = 0;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            std::optional<std::uint32_t> number;
+            withoutBlockNumber(lines[i], &number);
+            const bool found = by == RestartBy::BlockNumber
+                ? number == value
+                : (toolCalled(lines[i]) == value && ++seen == std::max<std::uint32_t>(occurrence, 1));
+            if (found)
+                return i + 1;
+        }
         return std::nullopt;
     }
     // A program without M6 changes tools with the T word itself (a lathe turret).
@@ -258,8 +332,33 @@ NcModalState modalStateBefore(std::string_view program, std::size_t line)
     return state;
 }
 
+namespace {
+
+// A conversational control takes only its own words: the preamble is the last tool call
+// before the line, copied as the program wrote it, and comments for what the operator
+// must check, since spindle, coolant and feed sit on the program's own positioning
+// blocks and cannot be set up on their own.
+std::string plainTextRestartPreamble(std::string_view program, std::size_t line)
+{
+    const std::vector<std::string_view> lines = splitLines(program);
+    std::string_view lastCall;
+    for (std::size_t i = 0; i + 1 < line && i < lines.size(); ++i)
+        if (toolCalled(lines[i]))
+            lastCall = withoutBlockNumber(lines[i]);
+    const bool callHere = line >= 1 && line <= lines.size() && toolCalled(lines[line - 1]);
+    std::string out = cformat("; RESTART LINE %u\n", static_cast<unsigned>(line));
+    if (!lastCall.empty() && !callHere)
+        out += std::string(lastCall) + "\n";
+    out += "; CHECK SPINDLE, COOLANT AND FEED BEFORE THE FIRST MOVE\n";
+    return out;
+}
+
+} // namespace
+
 std::string restartPreamble(std::string_view program, std::size_t line)
 {
+    if (isPlainTextProgram(program))
+        return plainTextRestartPreamble(program, line);
     const NcModalState s = modalStateBefore(program, line);
     const std::vector<std::string_view> lines = splitLines(program);
     const std::vector<Word> at = line >= 1 && line <= lines.size() ? wordsOf(lines[line - 1]) : std::vector<Word> {};

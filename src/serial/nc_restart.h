@@ -20,6 +20,12 @@ enum class RestartBy : std::uint8_t {
     ToolCall, // the line that changes to tool T<value> (M6), the occurrence-th time
 };
 
+// A conversational program ("BEGIN PGM 1234 MM" on its first line, blocks numbered with
+// a bare number): its block numbers are the numbers that lead its lines, its tool changes
+// are "TOOL CALL n", and its restart preamble is the last tool call and a reminder in
+// its own comment form, never word-address G codes it would refuse.
+bool isPlainTextProgram(std::string_view program);
+
 // The 1-based line to restart from; nullopt when the program has no such line.
 std::optional<std::size_t> findRestartLine(
     std::string_view program, RestartBy by, std::uint32_t value, std::uint32_t occurrence = 1);

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <tuple>
+
 namespace kvt {
 namespace {
 
@@ -108,6 +111,50 @@ TEST(NcRestartTest, TheRestartLineIsFoundByLineBlockOrToolCall)
     const char* lathe = "G21\nT0101\nG0 X20\nT0202\nG0 X30\nT0101\n";
     EXPECT_EQ(findRestartLine(lathe, RestartBy::ToolCall, 202), 4u);
     EXPECT_EQ(findRestartLine(lathe, RestartBy::ToolCall, 101, 2), 6u);
+}
+
+// A conversational program: blocks numbered by a bare number, tools changed with TOOL
+// CALL, and a preamble in its own words, never G codes it would refuse.
+TEST(NcRestartTest, AConversationalProgramRestartsInItsOwnWords)
+{
+    const char* plate = "0 BEGIN PGM 1234 MM\n"
+                        "1 BLK FORM 0.1 Z X+0 Y+0 Z-20\n"
+                        "2 BLK FORM 0.2 X+100 Y+100 Z+0\n"
+                        "3 TOOL CALL 1 Z S3000\n"
+                        "4 L Z+100 R0 FMAX M3\n"
+                        "5 L X+10 Y+10 R0 FMAX M8\n"
+                        "6 L Z-5 R0 F200\n"
+                        "7 TOOL CALL 2 Z S1200\n"
+                        "8 L Z+100 R0 FMAX M3\n"
+                        "9 L X+50 Y+50 R0 FMAX\n" // line 10
+                        "10 TOOL CALL 1 Z S3000\n"
+                        "11 L Z-2 R0 F300\n"
+                        "12 END PGM 1234 MM\n";
+    EXPECT_TRUE(isPlainTextProgram(plate));
+    EXPECT_TRUE(isPlainTextProgram("\n  BEGIN PGM PLATE INCH\nEND PGM PLATE INCH\n"));
+    EXPECT_FALSE(isPlainTextProgram(kBracket));
+    EXPECT_FALSE(isPlainTextProgram("(BEGIN PGM 5 MM)\nG0 X0\n"));
+    EXPECT_FALSE(isPlainTextProgram(""));
+
+    const std::tuple<RestartBy, std::uint32_t, std::uint32_t, std::optional<std::size_t>> finds[] = {
+        {RestartBy::ToolCall, 2, 1, 8},
+        {RestartBy::ToolCall, 1, 1, 4},
+        {RestartBy::ToolCall, 1, 2, 11},
+        {RestartBy::ToolCall, 1, 3, std::nullopt},
+        {RestartBy::ToolCall, 5, 1, std::nullopt},
+        {RestartBy::BlockNumber, 9, 1, 10},
+        {RestartBy::BlockNumber, 0, 1, 1},
+        {RestartBy::BlockNumber, 13, 1, std::nullopt},
+        {RestartBy::Line, 13, 1, 13},
+    };
+    for (const auto& [by, value, occurrence, line] : finds)
+        EXPECT_EQ(findRestartLine(plate, by, value, occurrence), line) << int(by) << " " << value << " " << occurrence;
+
+    const char* check = "; CHECK SPINDLE, COOLANT AND FEED BEFORE THE FIRST MOVE\n";
+    EXPECT_EQ(restartPreamble(plate, 10), std::string("; RESTART LINE 10\nTOOL CALL 2 Z S1200\n") + check);
+    EXPECT_EQ(restartPreamble(plate, 8), std::string("; RESTART LINE 8\n") + check); // the call itself follows
+    EXPECT_EQ(restartPreamble(plate, 12), std::string("; RESTART LINE 12\nTOOL CALL 1 Z S3000\n") + check);
+    EXPECT_EQ(restartPreamble(plate, 2), std::string("; RESTART LINE 2\n") + check);
 }
 
 TEST(NcRestartTest, TheRestartedProgramIsThePreambleAndTheRest)
