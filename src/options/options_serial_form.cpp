@@ -1,6 +1,7 @@
 #include "options/options_serial_form.h"
 
 #include "common/number_format.h"
+#include "common/text_trim.h"
 #include "options/options_record.h"
 #include "serial/serial_port.h"
 
@@ -12,15 +13,6 @@
 namespace kvt {
 
 namespace {
-
-std::string_view trimmed(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
 
 // A whole number without sign in the given base; nullopt for anything else, an
 // overflowing number included (reported as the largest value instead).
@@ -66,7 +58,7 @@ std::string controlCharacterText(std::uint8_t character)
 
 std::optional<std::uint8_t> parseControlCharacter(std::string_view text)
 {
-    text = trimmed(text);
+    text = trimmedWhitespace(text);
     std::optional<std::uint64_t> value;
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
         value = wholeNumber(text.substr(2), 16);
@@ -79,7 +71,7 @@ std::optional<std::uint8_t> parseControlCharacter(std::string_view text)
 
 std::optional<std::uint32_t> parseSerialCount(std::string_view text)
 {
-    const std::optional<std::uint64_t> value = wholeNumber(trimmed(text), 10);
+    const std::optional<std::uint64_t> value = wholeNumber(trimmedWhitespace(text), 10);
     if (!value)
         return std::nullopt;
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(*value, kSerialCountLimit));
@@ -392,7 +384,7 @@ bool OptionsSerialForm::setPortDevice(int portNumber, std::string_view device)
 {
     if (portNumber < 1 || portNumber > kSerialPortCount)
         return false;
-    const std::string path(trimmed(device));
+    const std::string path(trimmedWhitespace(device));
     // The port opens whatever path stands here; a relative name would depend on the
     // folder the program was started from.
     if (!path.empty() && (path.front() != '/' || path.size() > 255)) {

@@ -3,6 +3,7 @@
 #include "common/atomic_file.h"
 #include "common/number_format.h"
 #include "common/text_lookup.h"
+#include "common/text_trim.h"
 #include "serial/serial_settings.h"
 
 #include <algorithm>
@@ -97,18 +98,9 @@ int hexValue(char c)
     return c - 'A' + 10;
 }
 
-std::string_view trimmed(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
-
 std::optional<std::uint32_t> parseCount(std::string_view text)
 {
-    text = trimmed(text);
+    text = trimmedWhitespace(text);
     std::uint32_t value = 0;
     const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size())
@@ -164,13 +156,13 @@ std::string upperName(std::string_view name)
 
 bool startsWithWord(std::string_view line, std::string_view word)
 {
-    line = trimmed(line);
+    line = trimmedWhitespace(line);
     // Heidenhain lines carry a block number in front: "0 BEGIN PGM ...".
     std::size_t i = 0;
     while (i < line.size() && line[i] >= '0' && line[i] <= '9')
         ++i;
     if (i > 0 && i < line.size() && line[i] == ' ')
-        line = trimmed(line.substr(i));
+        line = trimmedWhitespace(line.substr(i));
     return line.size() >= word.size() && std::equal(word.begin(), word.end(), line.begin(), [](char a, char b) {
         return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
     });
@@ -179,7 +171,7 @@ bool startsWithWord(std::string_view line, std::string_view word)
 std::vector<std::string> nameLinesFor(
     const ControlProfile& profile, const std::vector<std::string_view>& body, std::string_view programName)
 {
-    const std::string_view first = body.empty() ? std::string_view() : trimmed(body.front());
+    const std::string_view first = body.empty() ? std::string_view() : trimmedWhitespace(body.front());
     switch (profile.nameLine) {
     case NameLine::None:
         return {};
@@ -539,7 +531,7 @@ bool ControlProfiles::readFileText(std::string_view text, ProfileFileError& erro
     std::size_t sectionLine = 0;
     for (std::string_view raw : splitLines(text)) {
         ++lineNumber;
-        const std::string_view line = trimmed(raw);
+        const std::string_view line = trimmedWhitespace(raw);
         if (line.empty() || line.front() == '#')
             continue;
         if (line.front() == '[') {
@@ -566,8 +558,8 @@ bool ControlProfiles::readFileText(std::string_view text, ProfileFileError& erro
         std::string_view value = raw.substr(raw.find('=') + 1);
         while (!value.empty() && (value.back() == '\r' || value.back() == '\n'))
             value.remove_suffix(1);
-        if (!applyKey(*current, trimmed(line.substr(0, eq)), value)) {
-            error = {lineNumber, std::string(trimmed(line.substr(0, eq)))};
+        if (!applyKey(*current, trimmedWhitespace(line.substr(0, eq)), value)) {
+            error = {lineNumber, std::string(trimmedWhitespace(line.substr(0, eq)))};
             return false;
         }
     }
@@ -689,9 +681,9 @@ FramedProgram frameProgram(const ControlProfile& profile, std::string_view text,
             // A "%" with nothing after it ends the program rather than starting it (a
             // program restarted from a block, one written without the opening "%"):
             // dropping what stands before it would send the control an empty program.
-            bool programFollows = !trimmed(lines[i].substr(pos + 1)).empty();
+            bool programFollows = !trimmedWhitespace(lines[i].substr(pos + 1)).empty();
             for (std::size_t j = i + 1; j < lines.size() && !programFollows; ++j)
-                programFollows = !trimmed(lines[j]).empty();
+                programFollows = !trimmedWhitespace(lines[j]).empty();
             if (programFollows) {
                 lines[i] = lines[i].substr(pos);
                 first = i;
@@ -700,16 +692,16 @@ FramedProgram frameProgram(const ControlProfile& profile, std::string_view text,
         }
     }
     std::size_t last = lines.size(); // one past the last line sent
-    while (last > first && trimmed(lines[last - 1]).empty())
+    while (last > first && trimmedWhitespace(lines[last - 1]).empty())
         --last;
 
     // A program that brings the profile's leader or trailer as its own first or last
     // line gets them from the profile only, not twice.
     const std::string leaderLine = printablePart(profile.leader);
     const std::string trailerLine = printablePart(profile.trailer);
-    const bool ownLeader = first < last && !leaderLine.empty() && trimmed(lines[first]) == leaderLine;
-    const bool ownTrailer
-        = last > first + (ownLeader ? 1 : 0) && !trailerLine.empty() && trimmed(lines[last - 1]) == trailerLine;
+    const bool ownLeader = first < last && !leaderLine.empty() && trimmedWhitespace(lines[first]) == leaderLine;
+    const bool ownTrailer = last > first + (ownLeader ? 1 : 0) && !trailerLine.empty()
+        && trimmedWhitespace(lines[last - 1]) == trailerLine;
 
     out.bytes = profile.beforeSend;
     const std::size_t leaderAt = out.bytes.size();
@@ -759,9 +751,9 @@ std::vector<std::string> ownNameLines(const ControlProfile& profile, std::string
             if (pos == std::string_view::npos)
                 continue;
             // As the framing does: a "%" that only ends the program drops nothing.
-            bool programFollows = !trimmed(lines[j].substr(pos + 1)).empty();
+            bool programFollows = !trimmedWhitespace(lines[j].substr(pos + 1)).empty();
             for (std::size_t k = j + 1; k < lines.size() && !programFollows; ++k)
-                programFollows = !trimmed(lines[k]).empty();
+                programFollows = !trimmedWhitespace(lines[k]).empty();
             if (programFollows) {
                 lines[j] = lines[j].substr(pos);
                 i = j;
@@ -771,14 +763,14 @@ std::vector<std::string> ownNameLines(const ControlProfile& profile, std::string
     }
     const std::string leaderLine = printablePart(profile.leader);
     while (i < lines.size()) {
-        const std::string_view line = trimmed(lines[i]);
+        const std::string_view line = trimmedWhitespace(lines[i]);
         if (!line.empty() && line != "%" && (leaderLine.empty() || line != leaderLine))
             break;
         ++i;
     }
     if (i == lines.size())
         return {};
-    const std::string_view first = trimmed(lines[i]);
+    const std::string_view first = trimmedWhitespace(lines[i]);
     switch (profile.nameLine) {
     case NameLine::None:
         break;
@@ -793,7 +785,7 @@ std::vector<std::string> ownNameLines(const ControlProfile& profile, std::string
     case NameLine::SiemensMpf:
         if (startsWithWord(first, "%_N_")) {
             if (i + 1 < lines.size() && startsWithWord(lines[i + 1], ";$PATH="))
-                return {std::string(first), std::string(trimmed(lines[i + 1]))};
+                return {std::string(first), std::string(trimmedWhitespace(lines[i + 1]))};
             return {std::string(first)};
         }
         break;

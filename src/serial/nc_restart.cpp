@@ -1,6 +1,7 @@
 #include "serial/nc_restart.h"
 
 #include "common/number_format.h"
+#include "common/text_trim.h"
 
 #include <algorithm>
 #include <cctype>
@@ -217,19 +218,10 @@ std::string joined(std::initializer_list<std::string_view> parts)
 // ("12 L X+10 R0 F200 M3"); no G words and no N addresses, so the modal state of the
 // word-address programs means nothing in them.
 
-std::string_view trimmedLine(std::string_view line)
-{
-    const auto first = line.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = line.find_last_not_of(" \t\r\n");
-    return line.substr(first, last - first + 1);
-}
-
 // The line without its leading block number; sets number when it had one.
 std::string_view withoutBlockNumber(std::string_view line, std::optional<std::uint32_t>* number = nullptr)
 {
-    line = trimmedLine(line);
+    line = trimmedWhitespace(line);
     std::size_t digits = 0;
     while (digits < line.size() && std::isdigit(static_cast<unsigned char>(line[digits])) != 0)
         ++digits;
@@ -237,7 +229,7 @@ std::string_view withoutBlockNumber(std::string_view line, std::optional<std::ui
         return line;
     if (number)
         *number = static_cast<std::uint32_t>(std::stoul(std::string(line.substr(0, digits))));
-    return trimmedLine(line.substr(digits));
+    return trimmedWhitespace(line.substr(digits));
 }
 
 bool startsWithWord(std::string_view text, std::string_view word)
@@ -250,9 +242,9 @@ bool startsWithWord(std::string_view text, std::string_view word)
 std::optional<std::uint32_t> toolCalled(std::string_view line)
 {
     const std::string_view body = withoutBlockNumber(line);
-    if (!startsWithWord(body, "TOOL") || !startsWithWord(trimmedLine(body.substr(4)), "CALL"))
+    if (!startsWithWord(body, "TOOL") || !startsWithWord(trimmedWhitespace(body.substr(4)), "CALL"))
         return std::nullopt;
-    const std::string_view rest = trimmedLine(trimmedLine(body.substr(4)).substr(4));
+    const std::string_view rest = trimmedWhitespace(trimmedWhitespace(body.substr(4)).substr(4));
     std::size_t digits = 0;
     while (digits < rest.size() && std::isdigit(static_cast<unsigned char>(rest[digits])) != 0)
         ++digits;
@@ -269,7 +261,7 @@ bool isPlainTextProgram(std::string_view program)
         const std::string_view body = withoutBlockNumber(line);
         if (body.empty())
             continue;
-        return startsWithWord(body, "BEGIN") && startsWithWord(trimmedLine(body.substr(5)), "PGM");
+        return startsWithWord(body, "BEGIN") && startsWithWord(trimmedWhitespace(body.substr(5)), "PGM");
     }
     return false;
 }
