@@ -19,6 +19,7 @@
 //   the loop did not get round to the timer during the feed.
 
 #include "common/text_lookup.h"
+#include "executing_control.h"
 #include "serial/control_profile.h"
 #include "serial/drip_feed.h"
 #include "serial/drip_feed_job.h"
@@ -43,7 +44,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
-#include <random>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -290,56 +290,28 @@ void BM_DripFeed20MBRandomPauses(benchmark::State& state)
             cpu = threadCpuSeconds() - cpuStart;
         });
 
-        std::mt19937 random(7);
+        kvt::test::ExecutingControl control(kBuffer, profile.stopAllowance + kReaction, kExecutedPerSecond);
         std::string chunk;
         std::size_t received = 0;
-        double buffered = 0.0;
-        double mostBuffered = 0.0;
         bool same = true;
-        bool held = false;
-        bool heldFull = false; // held for a full buffer: goes on once half of it is free
         bool stalled = false;
-        int fullHolds = 0;
-        int randomHolds = 0;
-        auto heldUntil = Clock::now();
-        auto stoppedUntil = Clock::now();
         auto lastByte = Clock::now();
-        auto lastRound = Clock::now();
         const auto start = Clock::now();
         while (received < program.bytes.size()) {
             chunk.clear();
-            if (!line.readSome(chunk, held ? 1 : 100))
+            if (!line.readSome(chunk, control.held() ? 1 : 100))
                 break;
             const auto now = Clock::now();
             if (!chunk.empty()) {
                 lastByte = now;
-            } else if (!held && now - lastByte > 3s) {
+            } else if (!control.held() && now - lastByte > 3s) {
                 stalled = true;
                 break;
             }
             same = same && program.bytes.compare(received, chunk.size(), chunk) == 0;
             received += chunk.size();
-            buffered += static_cast<double>(chunk.size());
-            mostBuffered = std::max(mostBuffered, buffered);
-            if (now >= stoppedUntil) {
-                const double elapsed = std::chrono::duration<double>(now - std::max(lastRound, stoppedUntil)).count();
-                buffered = std::max(0.0, buffered - elapsed * kExecutedPerSecond);
-                if (random() % 300 == 0)
-                    stoppedUntil = now + std::chrono::milliseconds(random() % 30);
-            }
-            lastRound = now;
-            const bool full = buffered + static_cast<double>(profile.stopAllowance + kReaction) >= kBuffer;
-            if (!held && (full || random() % 400 == 0)) {
-                line.send(static_cast<char>(kvt::kDc3Byte));
-                held = true;
-                ++(full ? fullHolds : randomHolds);
-                heldFull = full;
-                heldUntil = now + std::chrono::milliseconds(random() % 30);
-            }
-            if (held && now >= heldUntil && !full
-                && (!heldFull || buffered + static_cast<double>(profile.stopAllowance + kReaction) < kBuffer / 2)) {
-                line.send(static_cast<char>(kvt::kDc1Byte));
-                held = false;
+            if (const std::uint8_t flow = control.take(chunk.size(), now)) {
+                line.send(static_cast<char>(flow));
                 lastByte = now;
             }
         }
@@ -351,15 +323,15 @@ void BM_DripFeed20MBRandomPauses(benchmark::State& state)
             state.SkipWithError("the feed stalled");
         else if (!same || received != program.bytes.size())
             state.SkipWithError("the program did not arrive byte for byte");
-        else if (mostBuffered > kBuffer)
+        else if (control.mostBuffered > kBuffer)
             state.SkipWithError("the control's buffer overflowed");
         else if (end.state != kvt::DripFeedState::Finished)
             state.SkipWithError("the feed did not finish");
         state.counters["MB"] = static_cast<double>(received) / 1e6;
         state.counters["wall_s"] = wall;
-        state.counters["full_holds"] = fullHolds;
-        state.counters["random_holds"] = randomHolds;
-        state.counters["most_buffered"] = mostBuffered;
+        state.counters["full_holds"] = control.fullHolds;
+        state.counters["random_holds"] = control.randomHolds;
+        state.counters["most_buffered"] = control.mostBuffered;
         state.counters["buffer"] = static_cast<double>(kBuffer);
         state.counters["cpu_s"] = cpu;
         state.counters["cpu_ns_per_byte"] = cpu * 1e9 / static_cast<double>(program.bytes.size());

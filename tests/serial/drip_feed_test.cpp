@@ -2,6 +2,7 @@
 // with DC3 within the profile's allowance, a buffer that never overflows, a start on
 // DC1, pause and cancel, and a dropped link that tells the line to restart from.
 
+#include "executing_control.h"
 #include "serial/drip_feed.h"
 #include "serial/posix_serial_port.h"
 #include "serial_test_support.h"
@@ -12,7 +13,6 @@
 #include <fcntl.h>
 #include <future>
 #include <poll.h>
-#include <random>
 #include <unistd.h>
 
 namespace kvt {
@@ -177,60 +177,31 @@ TEST_F(DripFeedPtyTest, ARandomlyPausingControlsBufferNeverOverflows)
     auto result = std::async(std::launch::async, [&] { return feed.run(); });
     CancelOnExit guard {feed};
 
-    using Clock = std::chrono::steady_clock;
-    std::mt19937 random(7);
+    ExecutingControl control(kBuffer, profile.stopAllowance + kReaction, kExecutedPerSecond);
     std::size_t received = 0;
-    double buffered = 0.0;
-    double mostBuffered = 0.0;
     bool same = true;
-    bool held = false;
-    bool heldFull = false; // held for a full buffer: goes on once half of it is free
-    int fullHolds = 0;
-    int randomHolds = 0;
-    auto heldUntil = Clock::now();
-    auto stoppedUntil = Clock::now();
-    auto lastByte = Clock::now();
-    auto lastRound = Clock::now();
+    auto lastByte = ExecutingControl::Clock::now();
     while (received < program.bytes.size()) {
-        const std::string more = readSome(held ? 1ms : 100ms);
-        const auto now = Clock::now();
+        const std::string more = readSome(control.held() ? 1ms : 100ms);
+        const auto now = ExecutingControl::Clock::now();
         if (!more.empty()) {
             lastByte = now;
-        } else if (!held) {
+        } else if (!control.held()) {
             ASSERT_LT(now - lastByte, 3s) << received;
         }
         same = same && program.bytes.compare(received, more.size(), more) == 0;
         received += more.size();
-        buffered += static_cast<double>(more.size());
-        mostBuffered = std::max(mostBuffered, buffered);
-        if (now >= stoppedUntil) {
-            const double elapsed = std::chrono::duration<double>(now - std::max(lastRound, stoppedUntil)).count();
-            buffered = std::max(0.0, buffered - elapsed * kExecutedPerSecond);
-            if (random() % 300 == 0)
-                stoppedUntil = now + std::chrono::milliseconds(random() % 30);
-        }
-        lastRound = now;
-        const bool full = buffered + static_cast<double>(profile.stopAllowance + kReaction) >= kBuffer;
-        if (!held && (full || random() % 400 == 0)) {
-            send(kDc3Byte);
-            held = true;
-            ++(full ? fullHolds : randomHolds);
-            heldFull = full;
-            heldUntil = now + std::chrono::milliseconds(random() % 30);
-        }
-        if (held && now >= heldUntil && !full
-            && (!heldFull || buffered + static_cast<double>(profile.stopAllowance + kReaction) < kBuffer / 2)) {
-            send(kDc1Byte);
-            held = false;
+        if (const std::uint8_t flow = control.take(more.size(), now)) {
+            send(flow);
             lastByte = now;
         }
     }
     EXPECT_TRUE(same);
     EXPECT_EQ(received, program.bytes.size());
-    EXPECT_LE(mostBuffered, kBuffer);
-    EXPECT_GT(mostBuffered, kBuffer / 2); // the buffer was really filled, not only drained
-    EXPECT_GT(fullHolds, 5);
-    EXPECT_GT(randomHolds, 0);
+    EXPECT_LE(control.mostBuffered, kBuffer);
+    EXPECT_GT(control.mostBuffered, kBuffer / 2); // the buffer was really filled, not only drained
+    EXPECT_GT(control.fullHolds, 5);
+    EXPECT_GT(control.randomHolds, 0);
     EXPECT_EQ(result.get().state, DripFeedState::Finished);
 }
 
