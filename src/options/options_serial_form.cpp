@@ -1,7 +1,7 @@
 #include "options/options_serial_form.h"
 
 #include "common/number_format.h"
-#include "common/text_trim.h"
+#include "common/text_lines.h"
 #include "options/options_record.h"
 #include "serial/serial_port.h"
 

@@ -2,8 +2,8 @@
 
 #include "common/atomic_file.h"
 #include "common/number_format.h"
+#include "common/text_lines.h"
 #include "common/text_lookup.h"
-#include "common/text_trim.h"
 #include "serial/serial_settings.h"
 
 #include <algorithm>
@@ -122,23 +122,6 @@ std::string printablePart(std::string_view bytes)
 bool endsPrintable(std::string_view bytes)
 {
     return !bytes.empty() && static_cast<unsigned char>(bytes.back()) >= 0x20;
-}
-
-std::vector<std::string_view> splitLines(std::string_view text)
-{
-    std::vector<std::string_view> lines;
-    std::size_t begin = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' || text[i] == '\n') {
-            lines.push_back(text.substr(begin, i - begin));
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-            begin = i + 1;
-        }
-    }
-    if (begin < text.size())
-        lines.push_back(text.substr(begin));
-    return lines;
 }
 
 std::string upperName(std::string_view name)

@@ -1,7 +1,7 @@
 #include "serial/nc_restart.h"
 
 #include "common/number_format.h"
-#include "common/text_trim.h"
+#include "common/text_lines.h"
 
 #include <algorithm>
 #include <cctype>
@@ -16,23 +16,6 @@ struct Word {
     std::string value; // as written: "01", "54.1", "-5."
     std::string text() const { return std::string(1, letter) + value; }
 };
-
-std::vector<std::string_view> splitLines(std::string_view text)
-{
-    std::vector<std::string_view> lines;
-    std::size_t begin = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' || text[i] == '\n') {
-            lines.push_back(text.substr(begin, i - begin));
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-            begin = i + 1;
-        }
-    }
-    if (begin < text.size())
-        lines.push_back(text.substr(begin));
-    return lines;
-}
 
 // The line without its comments: "(...)" anywhere, ";" to the end.
 std::string withoutComments(std::string_view line)

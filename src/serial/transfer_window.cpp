@@ -1179,15 +1179,22 @@ void TransferWindow::showLogCommand()
     }
 }
 
-void TransferWindow::dripFeedCommand()
+std::filesystem::path TransferWindow::chooseProgramToFeed(std::string& text)
 {
     if (!m_chooseFile || !m_session->portAvailable() || m_session->sending() || m_session->receiveArmed())
-        return;
+        return {};
     const std::filesystem::path path = m_chooseFile(false);
     if (path.empty())
-        return;
-    const std::string text = readProgram(path);
-    if (text.empty())
+        return {};
+    text = readProgram(path);
+    return text.empty() ? std::filesystem::path() : path;
+}
+
+void TransferWindow::dripFeedCommand()
+{
+    std::string text;
+    const std::filesystem::path path = chooseProgramToFeed(text);
+    if (path.empty())
         return;
     if (startDripFeed(text, pathToUtf8(path.stem()))) {
         m_dripFile = path;
@@ -1198,13 +1205,9 @@ void TransferWindow::dripFeedCommand()
 
 void TransferWindow::restartCommand()
 {
-    if (!m_chooseFile || !m_session->portAvailable() || m_session->sending() || m_session->receiveArmed())
-        return;
-    const std::filesystem::path path = m_chooseFile(false);
+    std::string text;
+    const std::filesystem::path path = chooseProgramToFeed(text);
     if (path.empty())
-        return;
-    const std::string text = readProgram(path);
-    if (text.empty())
         return;
     const std::size_t suggested = path == m_dripFile ? m_dripRestartLine : 0;
     const std::string name = pathToUtf8(path.stem());

@@ -74,6 +74,9 @@ public:
         const std::filesystem::path& file, const std::string& original, const std::string& restarted, std::size_t line);
     // Reads a program for a feed; empty after telling the user it cannot be read.
     std::string readProgram(const std::filesystem::path& path);
+    // The program file the user picks for a feed and its text; empty when the port is
+    // busy, nothing was picked or the file gave no text (which readProgram has told).
+    std::filesystem::path chooseProgramToFeed(std::string& text);
     void logTransfer(int kind, const std::string& file, std::uint64_t bytes, int outcome, const std::string& note = {});
     DripFeedPanel* dripFeedPanel() const { return m_dripPanel; }
     // "*Neustart: Datei ab Satz senden...": asks for a file, then the restart dialog

@@ -2,6 +2,7 @@
 
 #include "common/code_page.h"
 #include "common/number_format.h"
+#include "common/text_lines.h"
 #include "tooldb/tool_categories.h"
 
 #include <algorithm>
@@ -68,22 +69,6 @@ constexpr ToolTypeMapping kTypes[] = {
 bool angleType(std::string_view type)
 {
     return type == "DRILL" || type == "CENT" || type == "CSINK";
-}
-
-std::vector<std::string_view> splitLines(std::string_view text)
-{
-    std::vector<std::string_view> lines;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
-        lines.push_back(line);
-        if (end == std::string_view::npos)
-            break;
-        text.remove_prefix(end + 1);
-    }
-    return lines;
 }
 
 std::string_view trim(std::string_view text)

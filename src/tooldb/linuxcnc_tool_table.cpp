@@ -2,6 +2,7 @@
 
 #include "common/code_page.h"
 #include "common/number_format.h"
+#include "common/text_lines.h"
 
 #include <cmath>
 #include <limits>
@@ -11,23 +12,6 @@ namespace kvt {
 namespace {
 
 constexpr std::string_view kKnownLetters = "TPXYZABCUVWDIJQ";
-
-// The lines of a text, without their line ends (LF or CRLF).
-std::vector<std::string_view> splitLines(std::string_view text)
-{
-    std::vector<std::string_view> lines;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
-        lines.push_back(line);
-        if (end == std::string_view::npos)
-            break;
-        text.remove_prefix(end + 1);
-    }
-    return lines;
-}
 
 bool isBlank(char c)
 {
